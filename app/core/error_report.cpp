@@ -1,0 +1,1 @@
+#include "app/core/error_report.h"

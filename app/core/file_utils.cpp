@@ -1,0 +1,1 @@
+#include "app/core/file_utils.h"

@@ -1,0 +1,1 @@
+#include "app/core/ini_file.h"

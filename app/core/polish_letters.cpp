@@ -1,0 +1,1 @@
+#include "app/core/polish_letters.h"

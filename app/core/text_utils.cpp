@@ -1,0 +1,1 @@
+#include "app/core/text_utils.h"

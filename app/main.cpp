@@ -1,0 +1,7 @@
+#include "app/ui/rubso_application.h"
+
+int main(int argc, char* argv[]) {
+    (void)argc;
+    (void)argv;
+    return 0;
+}

@@ -1,0 +1,1 @@
+#include "app/ui/rubso_application.h"

@@ -1,0 +1,1 @@
+#include "db/desktop/desktop_table.h"

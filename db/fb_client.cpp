@@ -1,0 +1,1 @@
+#include "db/fb_client.h"

@@ -1,0 +1,3 @@
+// The register exchange is built in its own step; this unit keeps the
+// library target in place until then.
+namespace rubso {}

@@ -1,0 +1,62 @@
+#pragma once
+// An operator that records what operations show and answers questions from a
+// queue, so an operation runs headless in a test. Install it with
+// ScopedRecordingOperator, which restores the previous operator.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/core/operator.h"
+
+namespace rubso::test {
+
+class RecordingOperator : public Operator {
+public:
+    struct Status {
+        std::string text;
+        bool error = false;
+        bool operator==(const Status&) const = default;
+    };
+
+    void ShowStatus(const std::string& text, bool error) override;
+    MessageAnswer Ask(const MessageBoxRequest& request) override;
+    void SetBusyCursor(bool busy) override;
+    void ProcessPendingMessages() override { ++pendingMessageCalls; }
+    void AddSalesMemoLine(const std::string& line) override;
+    void ClearSalesMemo() override { salesMemo.clear(); }
+
+    // The answer to the next question; without one the preselected button.
+    void SetNextAnswer(MessageAnswer answer) { answers_.push_back(answer); }
+
+    // The current text of the message field and everything it showed.
+    std::string StatusText() const { return statuses.empty() ? std::string() : statuses.back().text; }
+    bool StatusIsError() const { return !statuses.empty() && statuses.back().error; }
+    // The texts of every message box, in order.
+    std::vector<std::string> MessageTexts() const;
+
+    std::vector<Status> statuses;
+    std::vector<MessageBoxRequest> messages;
+    std::vector<std::string> salesMemo;  // newest first, as on screen
+    bool busy = false;
+    int busyCalls = 0;
+    int pendingMessageCalls = 0;
+
+private:
+    std::deque<MessageAnswer> answers_;
+};
+
+class ScopedRecordingOperator {
+public:
+    ScopedRecordingOperator() { SetOperator(&recorder_); }
+    ~ScopedRecordingOperator() { SetOperator(nullptr); }
+    ScopedRecordingOperator(const ScopedRecordingOperator&) = delete;
+    ScopedRecordingOperator& operator=(const ScopedRecordingOperator&) = delete;
+    RecordingOperator* operator->() { return &recorder_; }
+    RecordingOperator& operator*() { return recorder_; }
+
+private:
+    RecordingOperator recorder_;
+};
+
+}  // namespace rubso::test

@@ -1,0 +1,27 @@
+#include "tests/support/temp_dir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace rubso::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "rubso-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern + "/";
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    // Read-only files and directories made by a test must not stop the cleanup.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+    }
+    std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace rubso::test
