@@ -4,6 +4,8 @@
 // Texts are bytes in the program's code page; positions are 1-based.
 
 #include <QDate>
+#include <QDateTime>
+#include <QTime>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -77,6 +79,12 @@ std::string FixedText(double value, int decimals);
 
 // yyyyMMdd (the year unpadded).
 std::string DateDigits(const QDate& date);
+
+// The program's own date and time formats, independent of the user's locale.
+std::string DateText(const QDate& date);              // dd.MM.yyyy
+std::string TimeText(const QTime& time);              // hh:mm:ss, 24-hour
+std::string DateTimeText(const QDateTime& moment);    // date + " " + time; the date
+                                                      // alone at exactly midnight
 
 // --- SQL lists --------------------------------------------------------------
 // "'" + text (every "'" turned into '"') + "'" and "," unless `last`.
