@@ -38,6 +38,9 @@ char Encode(char32_t cp) {
     for (std::size_t i = 0; i < kHigh.size(); ++i) {
         if (kHigh[i] == cp) return static_cast<char>(0x80 + i);
     }
+    // The unassigned bytes decode to their own code points; they encode back
+    // to themselves so that no byte is lost on the way to the screen and back.
+    if (cp < 0x100 && kHigh[cp - 0x80] == 0) return static_cast<char>(cp);
     return '?';
 }
 
