@@ -17,7 +17,7 @@ namespace rubso {
 // Raised by the whole-text conversions (and LeadingInt) when a text is not a
 // number. Its message names the text, e.g. "'1-2' is not a valid integer value".
 class ConvertError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -60,7 +60,7 @@ std::vector<std::string> SplitLines(std::string_view text);
 bool TryTextToInt(std::string_view text, std::int64_t& value);
 bool TryTextToFloat(std::string_view text, double& value);
 std::int64_t TextToInt(std::string_view text);  // raises ConvertError
-double TextToFloat(std::string_view text);       // raises ConvertError
+double TextToFloat(std::string_view text);      // raises ConvertError
 
 // Integer at the start of the text (after trimming); 0 when there is none.
 // Raises ConvertError when the prefix of "-" and digits is not an integer.
@@ -81,10 +81,10 @@ std::string FixedText(double value, int decimals);
 std::string DateDigits(const QDate& date);
 
 // The program's own date and time formats, independent of the user's locale.
-std::string DateText(const QDate& date);              // dd.MM.yyyy
-std::string TimeText(const QTime& time);              // hh:mm:ss, 24-hour
-std::string DateTimeText(const QDateTime& moment);    // date + " " + time; the date
-                                                      // alone at exactly midnight
+std::string DateText(const QDate& date);            // dd.MM.yyyy
+std::string TimeText(const QTime& time);            // hh:mm:ss, 24-hour
+std::string DateTimeText(const QDateTime& moment);  // date + " " + time; the date
+                                                    // alone at exactly midnight
 
 // --- SQL lists --------------------------------------------------------------
 // "'" + text (every "'" turned into '"') + "'" and "," unless `last`.
