@@ -26,8 +26,10 @@ std::string WithTrailingSeparator(std::string_view path, std::string_view separa
 // Creates the directory with all missing levels; true when it exists after.
 bool EnsureDir(const std::string& path);
 
+// True for an existing entry that is not a directory.
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// Removes the file (never a directory); true when no file is left at `path`.
 bool DeleteFileIfExists(const std::string& path);
 
 // The whole file as bytes, up to the end or a Ctrl+Z (code 26); empty when
@@ -38,7 +40,7 @@ bool WriteFileText(const std::string& text, const std::string& path);
 
 // A text file written line by line. Non-copyable; closes itself.
 class TextFile {
-public:
+  public:
     TextFile() = default;
     ~TextFile();
     TextFile(const TextFile&) = delete;
@@ -47,7 +49,7 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     std::FILE* Handle() const { return file_; }
 
-private:
+  private:
     friend bool OpenTextFile(const std::string&, int, TextFile&);
     friend bool CloseTextFile(TextFile&);
     std::FILE* file_ = nullptr;
@@ -61,18 +63,28 @@ enum TextFileMode { kAppend = 0, kRead = 1, kRewrite = 2 };
 bool OpenTextFile(const std::string& path, int mode, TextFile& file);
 // Writes the text and CR LF; false (nothing written) when the file is not open.
 bool WriteTextLine(std::string_view text, TextFile& file);
+// Reads the next line of a file opened for reading, without its line end (CR LF,
+// LF or a lone CR). False at the end of the file or at a Ctrl+Z (code 26).
+bool ReadTextLine(TextFile& file, std::string& line);
+// Closes the file; false when it was not open or buffered text could not be
+// written.
 bool CloseTextFile(TextFile& file);
 
-// Appends directory + name of every file (not directory) matching the mask
-// ("*" and "?", letter case ignored) in name order without regard to case;
-// returns the list's total count. The directory gets a separator when it
-// has none and is not empty.
-int ListFiles(std::vector<std::string>& list, const std::string& directory,
-              std::string_view mask);
-// The number of such files.
+// Appends directory + name of every entry that is not a directory (hidden
+// files included) whose name matches the mask ("*" any run, "?" one character,
+// letter case ignored by the code page's case table; "*.*" matches every name),
+// in name order without regard to case. The directory gets kPathSeparator when
+// it is not empty and ends with neither "/" nor "\"; an empty directory means
+// the working directory and adds no prefix. Returns the list's total count,
+// entries already in it included. A missing directory adds nothing.
+int ListFiles(std::vector<std::string>& list, const std::string& directory, std::string_view mask);
+// The number of entries that ListFiles would add.
 int CountFiles(const std::string& directory, std::string_view mask);
+// True when `name` matches `mask` by the rule of ListFiles.
+bool MatchesMask(std::string_view name, std::string_view mask);
 
-// Last modification of the file as dd.MM.yyyy hh:mm:ss; empty when missing.
+// Last modification of the file, local time, as dd.MM.yyyy hh:mm:ss; empty
+// when the file is missing.
 std::string FileDateText(const std::string& path);
 
 }  // namespace rubso
