@@ -11,13 +11,13 @@ namespace rubso {
 // appended to and closed for every line, so it can be read while the program
 // runs and a crash loses nothing already written.
 class TMyEcho {
-public:
+  public:
     // Binds the echo to directory + file name; opens nothing. A name without
     // a "." gets ".txt". An empty directory leaves the name alone as the path.
     // `tag` (empty for none) goes in square brackets in front of every line;
     // `noTime` drops the stamp, `noDate` keeps the time only.
-    void SetFile(const std::string& directory, const std::string& fileName,
-                 const std::string& tag, bool noTime, bool noDate);
+    void SetFile(const std::string& directory, const std::string& fileName, const std::string& tag,
+                 bool noTime, bool noDate);
 
     // Appends "[tag] " + stamp + ": " + message + CR LF, creating the file
     // when missing. Line breaks inside the message start further lines that
@@ -30,7 +30,7 @@ public:
     bool StampsTime() const { return stampTime_; }
     bool StampsDate() const { return stampDate_; }
 
-private:
+  private:
     std::string path_;
     std::string tag_;
     bool stampTime_ = false;

@@ -1,1 +1,118 @@
+#include "app/core/error_report.h"
+
 #include <gtest/gtest.h>
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/core/app_state.h"
+#include "app/core/clock.h"
+#include "tests/support/temp_dir.h"
+
+namespace rubso {
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class ErrorReportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_ = App();
+        App().errorReportPath = dir_.File("Error.txt");
+    }
+    void TearDown() override { App() = saved_; }
+
+    std::string Report() const { return ReadBytes(dir_.File("Error.txt")); }
+
+    test::TempDir dir_;
+
+  private:
+    AppState saved_;
+};
+
+TEST(DatedErrorLineTest, PutsDateTimeAndColonInFront) {
+    ScopedFixedClock clock(QDateTime(QDate(2024, 3, 15), QTime(14, 5, 33)));
+    EXPECT_EQ("15.03.2024 14:05:33: Blad 3", DatedErrorLine("Blad 3"));
+}
+
+TEST(DatedErrorLineTest, AtMidnightShowsTheDateAlone) {
+    ScopedFixedClock clock(QDateTime(QDate(2024, 3, 15), QTime(0, 0, 0)));
+    EXPECT_EQ("15.03.2024: x", DatedErrorLine("x"));
+}
+
+TEST_F(ErrorReportTest, AppendCreatesAMissingReport) {
+    ASSERT_FALSE(std::filesystem::exists(dir_.File("Error.txt")));
+    EXPECT_TRUE(AppendErrorReportLine("first entry"));
+    EXPECT_EQ("first entry\r\n", Report());
+}
+
+TEST_F(ErrorReportTest, AppendKeepsEarlierEntriesAndWritesLinesInOrder) {
+    WriteBytes(dir_.File("Error.txt"), "old\r\n");
+    EXPECT_TRUE(AppendErrorReportLines({"a", "", "b"}));
+    EXPECT_EQ("old\r\na\r\n\r\nb\r\n", Report());
+}
+
+TEST_F(ErrorReportTest, ReportDeletedWhileRunningIsStartedAgainByTheNextEntry) {
+    AppendErrorReportLine("before clearing");
+    std::filesystem::remove(dir_.File("Error.txt"));
+    EXPECT_TRUE(AppendErrorReportLine("after clearing"));
+    EXPECT_TRUE(AppendErrorReportLine("later"));
+    EXPECT_EQ("after clearing\r\nlater\r\n", Report());
+}
+
+TEST_F(ErrorReportTest, WritersFollowTheCurrentPath) {
+    AppendErrorReportLine("data dir");
+    std::filesystem::create_directory(dir_.File("out"));
+    App().errorReportPath = dir_.File("out/log.txt");
+    AppendErrorReportLine("register exchange");
+    EXPECT_EQ("data dir\r\n", Report());
+    EXPECT_EQ("register exchange\r\n", ReadBytes(dir_.File("out/log.txt")));
+}
+
+TEST_F(ErrorReportTest, RewriteReplacesTheWholeReport) {
+    WriteBytes(dir_.File("Error.txt"), "old 1\r\nold 2\r\n");
+    EXPECT_TRUE(RewriteErrorReport({"new"}));
+    EXPECT_EQ("new\r\n", Report());
+}
+
+TEST_F(ErrorReportTest, RewriteWithNoLinesLeavesAnEmptyFile) {
+    WriteBytes(dir_.File("Error.txt"), "old\r\n");
+    EXPECT_TRUE(RewriteErrorReport({}));
+    EXPECT_TRUE(std::filesystem::exists(dir_.File("Error.txt")));
+    EXPECT_EQ("", Report());
+}
+
+TEST_F(ErrorReportTest, ReportUnderARegularFileFailsWithoutRaising) {
+    WriteBytes(dir_.File("plain"), "x");
+    App().errorReportPath = dir_.File("plain/Error.txt");
+    EXPECT_FALSE(AppendErrorReportLine("lost"));
+    EXPECT_FALSE(RewriteErrorReport({"lost"}));
+    EXPECT_EQ("x", ReadBytes(dir_.File("plain")));
+}
+
+TEST_F(ErrorReportTest, ReportPathThatIsADirectoryFailsWithoutRaising) {
+    std::filesystem::create_directory(dir_.File("Error.txt"));
+    EXPECT_FALSE(AppendErrorReportLine("lost"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir_.File("Error.txt")));
+}
+
+TEST_F(ErrorReportTest, EmptyPathWritesNothing) {
+    App().errorReportPath.clear();
+    EXPECT_FALSE(AppendErrorReportLine("lost"));
+    EXPECT_FALSE(RewriteErrorReport({"lost"}));
+}
+
+}  // namespace
+}  // namespace rubso
