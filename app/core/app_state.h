@@ -13,6 +13,15 @@ class IniFile;
 
 inline constexpr const char* kProgramVersion = "2.18.4";
 
+// The transfer settings of section "Main", read at main-window start
+// (LoadMainSettings) and refreshed when the transfer parameters are saved.
+struct MainSettings {
+    std::string asorPth;   // the trading program's directory, with a trailing separator
+    std::string barKod;    // goods catalogue column that holds the bar code
+    std::string typDokum;  // sales document type, never blank ("WZ")
+    bool useEan = false;   // goods matched to register codes through EAN codes
+};
+
 struct AppState {
     // Directories and files (LoadInstallationSettings).
     std::string appDir;           // the program's directory, the working directory
@@ -29,15 +38,15 @@ struct AppState {
     bool quitRequested = false;
 
     // Fixed values.
-    std::string appTitle;      // "ANVO_Soft             Wymiana danych z kasami ELZAB "
+    std::string appTitle;  // "ANVO_Soft             Wymiana danych z kasami ELZAB "
     int registerSlots = 5;
-    std::string vatColumn;     // "Stawka_Vat"
+    std::string vatColumn;  // "Stawka_Vat"
 
     // Sales date and the directories that follow it (main window).
     QDate saleDate;
-    std::string dayDir;        // dataDir + yyyyMMdd + "/"
-    int registerNo = 0;        // the current register's number (its register code)
-    std::string kasaDir;       // dayDir + "Kasa" + two digits + "/" (SetKasaDir)
+    std::string dayDir;   // dataDir + yyyyMMdd + "/"
+    int registerNo = 0;   // the current register's number (its register code)
+    std::string kasaDir;  // dayDir + "Kasa" + two digits + "/" (SetKasaDir)
 
     // Working date (SetWorkingDate) and table names.
     int workYear = 0;
@@ -48,6 +57,7 @@ struct AppState {
     std::string groupsTable;   // "GrupyAs"
 
     // Transfer settings read at main-window start.
+    MainSettings mainSettings;
     std::string letterStandard;
     int letterStandardIndex = 0;  // 4 Mazovia, 3 Latin 2, else 0
 

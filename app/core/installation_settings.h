@@ -1,1 +1,75 @@
 #pragma once
+// Start-up settings: the program's directories, its settings file, the
+// database credentials, the working and sales dates and the names that follow
+// from them. Everything here fills the process-wide state (App()).
+
+#include <QDate>
+#include <cstdint>
+#include <string>
+
+namespace rubso {
+
+// The directory of the program file with a trailing separator. A relative
+// `programPath` is taken relative to the current working directory.
+std::string ProgramDirectory(const std::string& programPath);
+
+// Makes the program's directory the working directory: the register
+// library's files ("KONFIG.txt", "in/...") are relative to it. True on
+// success. LoadInstallationSettings calls it; it is public for callers that
+// need the directory before the settings are loaded.
+bool EnterProgramDirectory(const std::string& programPath);
+
+// Runs once before any window or data module exists. `programPath` is the
+// full path of the running program file. In order: the fixed values (title,
+// register slots, VAT column); the working directory becomes the program's
+// directory (EnterProgramDirectory); appDir, dataDir ("Dane/", created when
+// missing), errorReportPath; the work log of today's month; the program's
+// settings file (program base name + ".INI"); the database path, user and
+// password from "Firma.ini" when that file exists in the program's directory,
+// otherwise from section "Rubso" of the program's settings file.
+// File-system failures are not reported: a data directory that cannot be
+// created only makes later writes into it fail silently.
+void LoadInstallationSettings(const std::string& programPath);
+
+// workYear, workMonth, yearDirName ("Rok" + year) and monthDirName ("Dane"
+// + two-digit month) from `date`.
+void SetWorkingDate(const QDate& date);
+
+// goodsTable and groupsTable from the working year (GoodsTableName,
+// GroupsTableName). The main window calls it at start, after the working date
+// is set; the transfer parameters call it again when they are saved.
+void SetTableNames();
+
+// saleDate, then dayDir (dataDir + yyyyMMdd + separator), then kasaDir.
+void SetSaleDate(const QDate& date);
+
+// kasaDir := dayDir + "Kasa" + two-digit registerNo + separator.
+void SetKasaDir();
+
+// "Kartas" + workYear.
+std::string GoodsTableName();
+// "GrupyAs".
+std::string GroupsTableName();
+
+// The register's section of the settings file: "KASA" + n right-aligned in
+// two characters with a blank fill ("KASA 1", "KASA10").
+std::string KasaSectionName(int registerNumber);
+
+// Number of the issue document of a sales transfer: 100000000 + the digits
+// of the two-digit registerNo followed by yyMMdd of saleDate (register 0 on
+// 2024-03-15 gives 100240315).
+std::int64_t TransferDocumentNumber();
+
+// Reads the transfer settings of section "Main" at main-window start into
+// App().mainSettings and the letter standard: "AsorPth" (with a trailing
+// separator when not empty), "BarKod", "TypDokum" ("WZ" when missing or
+// blank), "UseEAN" (default false). The letter standard is "NMain"/
+// "StandLiter" when that is not empty, otherwise "Main"/"StandLiter"; its
+// index is 4 for exactly "Mazovia", 3 for exactly "Latin 2", 0 otherwise.
+// Ends with SetWorkingDate(today).
+void LoadMainSettings();
+
+// 4 for "Mazovia", 3 for "Latin 2", 0 for anything else (case-sensitive).
+int LetterStandardIndexOf(const std::string& letterStandard);
+
+}  // namespace rubso
