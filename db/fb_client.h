@@ -85,6 +85,7 @@ namespace detail {
 struct Cursor;
 struct InputMessage;
 struct OutputLayout;
+struct ParamValue;
 }  // namespace detail
 
 // One attachment to a database. Non-copyable, non-movable (transactions and
@@ -319,7 +320,8 @@ class Statement {
     void Unprepare() noexcept;
     void CloseCursor() noexcept;
     std::size_t ParamIndex(std::string_view name) const;
-    void PrepareInput(Transaction& transaction);
+    detail::ParamValue& Value(std::string_view name);
+    void PrepareInput();
     Firebird::ITransaction* CheckTransaction(Transaction& transaction) const;
 
     Attachment* attachment_;

@@ -56,7 +56,8 @@ class ServiceManager {
     void DeleteUser(const std::string& name);
 
   private:
-    void RunAction(const std::vector<unsigned char>& request, std::string* output);
+    void RunAction(const std::vector<unsigned char>& request, unsigned char item,
+                   std::string* output);
 
     Firebird::IService* handle_ = nullptr;
 };
