@@ -22,7 +22,7 @@ TdmTestBase::TdmTestBase() {
 }
 
 TdmTestBase::~TdmTestBase() {
-    WorkLog().SetFile({}, {}, {}, false, false);
+    WorkLog() = TMyEcho{};  // unbound: later tests write no log
     App() = AppState{};
 }
 
