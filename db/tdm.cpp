@@ -188,7 +188,7 @@ void TDM::BazaConnect() {
 
     // Credential check through the user-management service.
     IBSecurityService.Detach();
-    const std::string server = SecurityServiceServer(app.dbPath);
+    const std::string server = fb::ServiceServerName(app.dbPath);
     app.connectResult = 1;
     try {
         IBSecurityService.Attach(server, app.dbUser, app.dbPassword);
@@ -237,7 +237,7 @@ void TDM::SetUpAdministrator() {
     if (!roleExists) RunSQL(std::string("create role ") + kAdministratorRole);
 
     const AppState& app = App();
-    const std::string server = SecurityServiceServer(app.dbPath);
+    const std::string server = fb::ServiceServerName(app.dbPath);
     IBSecurityService.Attach(server, app.dbUser, app.dbPassword);
     bool cashierExists = false;
     for (const fb::ServerUser& user : IBSecurityService.ListUsers()) {
@@ -405,10 +405,6 @@ void SetDM(TDM* dm) {
 TDM& DM() {
     if (g_dm == nullptr) throw std::logic_error("TDM: the data module has not been created");
     return *g_dm;
-}
-
-std::string SecurityServiceServer(const std::string& dbPath) {
-    return dbPath.substr(0, dbPath.find(':'));
 }
 
 std::string KasjerInitialPassword() {

@@ -183,10 +183,6 @@ class TDM {
 void SetDM(TDM* dm);
 TDM& DM();
 
-// The server name for the user-management service: the part of `dbPath`
-// before the first ":", or the whole text when it has none.
-std::string SecurityServiceServer(const std::string& dbPath);
-
 // The initial password given to KASJER when the SYSDBA login creates it.
 std::string KasjerInitialPassword();
 

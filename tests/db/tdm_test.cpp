@@ -54,26 +54,6 @@ std::string Head(const std::string& text, const std::string& expected) {
     return text.substr(0, expected.size());
 }
 
-// --- The service's server name ---------------------------------------------
-
-struct ServerNameCase {
-    const char* dbPath;
-    const char* server;
-};
-
-class SecurityServiceServerTest : public ::testing::TestWithParam<ServerNameCase> {};
-
-TEST_P(SecurityServiceServerTest, IsTheTextBeforeTheFirstColon) {
-    EXPECT_EQ(SecurityServiceServer(GetParam().dbPath), GetParam().server);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, SecurityServiceServerTest,
-    ::testing::Values(ServerNameCase{"127.0.0.1/3055:/data/firma.fdb", "127.0.0.1/3055"},
-                      ServerNameCase{"serwer:C:\\Firma\\firma.gdb", "serwer"},
-                      ServerNameCase{"C:\\Firma\\firma.gdb", "C"},
-                      ServerNameCase{"firma.gdb", "firma.gdb"}, ServerNameCase{"", ""}));
-
 // --- BazaConnect -----------------------------------------------------------
 
 class BazaConnectTest : public TdmTestBase {
@@ -82,7 +62,7 @@ class BazaConnectTest : public TdmTestBase {
 
     bool CashierExists() {
         fb::ServiceManager service;
-        service.Attach(SecurityServiceServer(db_.Path()), db_.Server().user, db_.Server().password);
+        service.Attach(fb::ServiceServerName(db_.Path()), db_.Server().user, db_.Server().password);
         for (const auto& user : service.ListUsers()) {
             if (user.name == "KASJER") return true;
         }
@@ -92,7 +72,7 @@ class BazaConnectTest : public TdmTestBase {
     void DeleteCashier() {
         if (!CashierExists()) return;
         fb::ServiceManager service;
-        service.Attach(SecurityServiceServer(db_.Path()), db_.Server().user, db_.Server().password);
+        service.Attach(fb::ServiceServerName(db_.Path()), db_.Server().user, db_.Server().password);
         service.DeleteUser("KASJER");
     }
 
@@ -129,7 +109,7 @@ TEST_F(BazaConnectTest, CreatedCashierHasTheNamesAndLogsInWithTheAdministratorRo
     ASSERT_EQ(App().connectResult, 0);
 
     fb::ServiceManager service;
-    service.Attach(SecurityServiceServer(db_.Path()), db_.Server().user, db_.Server().password);
+    service.Attach(fb::ServiceServerName(db_.Path()), db_.Server().user, db_.Server().password);
     for (const auto& user : service.ListUsers()) {
         if (user.name != "KASJER") continue;
         EXPECT_EQ(user.firstName, "KASJER");
