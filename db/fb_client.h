@@ -200,13 +200,17 @@ class Transaction {
 //   "True"/"False". This is how a column that is INTEGER in one database and
 //   CHAR(5) in another is read alike.
 // - AsInt64/AsInt: integers as they are; NUMERIC/DECIMAL and floating point
-//   rounded half away from zero; texts trimmed and parsed as a whole
-//   (FbError when that fails). AsInt raises FbError when the value does not
-//   fit 32 bits.
+//   rounded half away from zero; texts trimmed and parsed as a whole, a
+//   blank text reads as 0 (FbError when parsing fails). AsInt raises FbError
+//   when the value does not fit 32 bits.
 // - AsDouble: NUMERIC/DECIMAL scaled (NUMERIC(15,2) 12.50 gives 12.5),
-//   integers and floating point as numbers, texts parsed ("." separator).
+//   integers and floating point as numbers (a FLOAT as the shortest decimal
+//   that names it: 1.1, not 1.10000002384186), texts parsed ("." separator).
 // - AsDate/AsDateTime: DATE and TIMESTAMP (AsDate drops the time, AsDateTime
-//   of a DATE is its midnight); QDateTime values carry local time spec.
+//   of a DATE is its midnight). The server's timestamps have no time zone;
+//   they come back as local-time QDateTime values with the stored date and
+//   time (a wall time that falls in the hour skipped by the daylight-saving
+//   change is moved by Qt, as for any local QDateTime).
 class ResultSet {
   public:
     ResultSet();  // closed, empty

@@ -32,6 +32,11 @@ class Status {
     Firebird::CheckStatusWrapper* get() { return &wrapper_; }
     bool Failed() const { return (wrapper_.getState() & Firebird::IStatus::STATE_ERRORS) != 0; }
     void Reset() { wrapper_.init(); }
+    // The first error code (isc_*) of a failed call; 0 when it succeeded.
+    ISC_STATUS GdsCode() {
+        const ISC_STATUS* errors = wrapper_.getErrors();
+        return Failed() && errors[0] == isc_arg_gds ? errors[1] : 0;
+    }
     // Raises FbError with the status' text when the last call failed.
     void Check() {
         if (Failed()) Raise();

@@ -1,5 +1,8 @@
 #include "db/fb_services.h"
 
+#include <chrono>
+#include <thread>
+
 #include "db/fb_internal.h"
 
 namespace rubso::fb {
@@ -11,6 +14,9 @@ namespace {
 constexpr int kConnectTimeoutSeconds = 10;
 // The services manager refuses query buffers of 64 KiB and more.
 constexpr unsigned kQueryBufferSize = 32 * 1024;
+// How long to wait for an action to finish after its output has ended.
+constexpr int kFinishPolls = 500;
+constexpr int kFinishPollMs = 10;
 
 // A services parameter block of the given kind (attach or start).
 class ServiceParams {
@@ -143,9 +149,31 @@ void ServiceManager::Detach() noexcept {
 void ServiceManager::RunAction(const std::vector<unsigned char>& request, unsigned char item,
                                std::string* output) {
     if (handle_ == nullptr) throw FbError("The services manager is not attached");
+    for (int attempt = 0;; ++attempt) {
+        Status status;
+        handle_->start(&status, static_cast<unsigned>(request.size()), request.data());
+        if (status.GdsCode() != isc_svc_in_use || attempt == kFinishPolls) {
+            status.Check();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kFinishPollMs));
+    }
+    try {
+        ReadOutput(item, output);
+    } catch (const FbError&) {
+        // A failed action may still be winding up; the next one must not
+        // find it busy.
+        try {
+            WaitUntilFinished();
+        } catch (const FbError&) {
+        }
+        throw;
+    }
+    WaitUntilFinished();
+}
+
+void ServiceManager::ReadOutput(unsigned char item, std::string* output) {
     Status status;
-    handle_->start(&status, static_cast<unsigned>(request.size()), request.data());
-    status.Check();
     std::vector<unsigned char> reply(kQueryBufferSize);
     for (;;) {
         handle_->query(&status, 0, nullptr, 1, &item, static_cast<unsigned>(reply.size()),
@@ -174,6 +202,25 @@ void ServiceManager::RunAction(const std::vector<unsigned char>& request, unsign
         }
         if (!gotData && !more) return;
     }
+}
+
+// The services manager refuses to start an action ("Service is currently
+// busy") until the previous one has finished, which may be a moment after
+// its output has been read to the end or its failure reported. Starting
+// waits for that too, as a second line of defence.
+void ServiceManager::WaitUntilFinished() {
+    const unsigned char item = isc_info_svc_running;
+    unsigned char reply[64];
+    for (int attempt = 0; attempt < kFinishPolls; ++attempt) {
+        Status status;
+        handle_->query(&status, 0, nullptr, 1, &item, sizeof reply, reply);
+        status.Check();
+        // The reply: the item, then a 4-byte little-endian flag (no length).
+        if (reply[0] != isc_info_svc_running) BadReply();
+        if (ReadLength(reply + 1, 4) == 0) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kFinishPollMs));
+    }
+    throw FbError("The services manager did not finish its action");
 }
 
 std::vector<ServerUser> ServiceManager::ListUsers() {

@@ -58,6 +58,8 @@ class ServiceManager {
   private:
     void RunAction(const std::vector<unsigned char>& request, unsigned char item,
                    std::string* output);
+    void ReadOutput(unsigned char item, std::string* output);
+    void WaitUntilFinished();
 
     Firebird::IService* handle_ = nullptr;
 };

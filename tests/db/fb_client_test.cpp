@@ -106,6 +106,13 @@ TEST_F(FbAttachTest, UnknownRoleStillAttachesWithRoleNone) {
     EXPECT_EQ("NONE", QueryText(db, "select trim(current_role) from rdb$database"));
 }
 
+TEST_F(FbAttachTest, ExistingRoleIsTaken) {
+    Db().Execute({"create role R_CLIENT_TEST", "grant R_CLIENT_TEST to SYSDBA"});
+    Attachment db;
+    Db().Attach(db, "R_CLIENT_TEST");
+    EXPECT_EQ("R_CLIENT_TEST", QueryText(db, "select trim(current_role) from rdb$database"));
+}
+
 TEST_F(FbAttachTest, DialectIsThree) {
     Attachment db;
     Db().Attach(db);
