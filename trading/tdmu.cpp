@@ -19,6 +19,8 @@ constexpr int kNameWidth = 24;
 constexpr int kNameRestWidth = 40;
 
 // One kind of duplicate: which value must be unique and how a good is shown.
+// `key` and `value` are expressions over a column list; "%" stands for the
+// table's alias ("t." or nothing).
 struct Section {
     std::string title;
     std::string key;    // the value that must be unique
@@ -28,77 +30,71 @@ struct Section {
     std::function<std::string(const DuplicateGood&)> line;
 };
 
-struct Row {
-    DuplicateGood good;
-    bool keyIsNull = false;
-    bool keyIsBlank = false;
-    std::int64_t count = 0;
-    std::int64_t group = 0;
-};
-
-// Every good of a duplicate group, and, for a section with a null group, the
-// goods whose value is an empty text (the null group lists those), in one
-// ordered statement: one pass of the server over the catalogue.
-std::string SectionSql(const Section& section, const std::string& table) {
-    std::string sql = "select asort, nazwa, val, k, c, g from (select asort, nazwa, " +
-                      section.value + " as val, " + section.key +
-                      " as k, count(*) over (partition by " + section.key +
-                      ") as c, dense_rank() over (order by " + section.key + ") as g from " + table;
-    if (!section.where.empty()) sql += " where " + section.where;
-    sql += ") d where c > 1";
-    if (section.nullGroup) sql += " or cast(k as varchar(255)) = ''";
-    return sql + " order by g, asort";
+std::string On(const std::string& expression, const std::string& alias) {
+    return ReplaceAll(expression, "%", alias);
 }
 
-std::vector<Row> FetchRows(TDM& dm, const std::string& sql) {
+// Runs `sql` on the general query and gives every row; the query is closed and
+// its transaction ended, also when a row cannot be read.
+template <typename Read>
+void ForEachRow(TDM& dm, const std::string& sql, Read read) {
     Query& query = dm.IBQ;
-    std::vector<Row> rows;
     try {
         query.SetSql(sql);
         query.Open();
-        for (; !query.Eof(); query.Next()) {
-            const fb::ResultSet& r = query.Row();
-            Row row;
-            row.good.asort = r.AsString("ASORT");
-            row.good.nazwa = r.AsString("NAZWA");
-            row.good.value = r.AsString("VAL");
-            row.keyIsNull = r.IsNull("K");
-            row.keyIsBlank = !row.keyIsNull && IsBlank(r.AsString("K"));
-            row.count = r.AsInt64("C");
-            row.group = r.AsInt64("G");
-            rows.push_back(std::move(row));
-        }
+        for (; !query.Eof(); query.Next()) read(query.Row());
         dm.CloseQ(query);
     } catch (...) {
         query.Close();
         query.Transaction().RollbackIfActive();
         throw;
     }
-    return rows;
+}
+
+DuplicateGood ReadGood(const fb::ResultSet& row) {
+    return {row.AsString("ASORT"), row.AsString("NAZWA"), row.AsString("VAL")};
 }
 
 // The detail lines of a section, group by group; nullopt when no group exists
-// (a null group may exist without a detail line).
-std::optional<std::vector<std::string>> SectionLines(const Section& section,
-                                                     const std::vector<Row>& rows) {
-    std::vector<const Row*> blanks;
-    for (const Row& row : rows) {
-        if (row.keyIsBlank) blanks.push_back(&row);
-    }
-    bool anyGroup = false;
+// (the null group may exist without a detail line).
+//
+// The server groups the catalogue once and joins the groups that repeat back
+// to their goods, so only the duplicates travel; each group's key, as the
+// grouping gave it, marks where one group ends. Goods without the value do
+// not join: whether they repeat is one count, and their group lists the goods
+// whose value is an empty text.
+std::optional<std::vector<std::string>> SectionLines(TDM& dm, const Section& section,
+                                                     const std::string& table) {
     std::vector<std::string> lines;
-    for (std::size_t i = 0; i < rows.size();) {
-        std::size_t end = i;
-        while (end < rows.size() && rows[end].group == rows[i].group) ++end;
-        if (rows[i].keyIsNull) {
+    bool anyGroup = false;
+
+    if (section.nullGroup) {
+        std::int64_t withoutValue = 0;
+        ForEachRow(
+            dm, "select count(*) as n from " + table + " where " + On(section.key, "") + " is null",
+            [&](const fb::ResultSet& row) { withoutValue = row.AsInt64("N"); });
+        if (withoutValue > 1) {
             anyGroup = true;
-            for (const Row* blank : blanks) lines.push_back(section.line(blank->good));
-        } else if (rows[i].count > 1) {
-            anyGroup = true;
-            for (std::size_t j = i; j < end; ++j) lines.push_back(section.line(rows[j].good));
+            ForEachRow(
+                dm,
+                "select asort, nazwa, " + On(section.value, "") + " as val from " + table +
+                    " where cast(" + On(section.key, "") + " as varchar(255)) = '' order by asort",
+                [&](const fb::ResultSet& row) { lines.push_back(section.line(ReadGood(row))); });
         }
-        i = end;
     }
+
+    std::string groups = "select " + On(section.key, "") + " as k from " + table;
+    if (!section.where.empty()) groups += " where " + section.where;
+    groups += " group by 1 having count(*) > 1";
+    ForEachRow(dm,
+               "select t.asort, t.nazwa, " + On(section.value, "t.") + " as val from " + table +
+                   " t join (" + groups + ") d on " + On(section.key, "t.") +
+                   " = d.k order by d.k, t.asort",
+               [&](const fb::ResultSet& row) {
+                   anyGroup = true;
+                   lines.push_back(section.line(ReadGood(row)));
+               });
+
     if (!anyGroup) return std::nullopt;
     return lines;
 }
@@ -130,11 +126,11 @@ void Tdmu::ConsistencyReport() {
         IsBlank(app.mainSettings.barKod) ? std::string("kod_ean") : Trim(app.mainSettings.barKod);
 
     const std::vector<Section> sections = {
-        {Cp1250("-- Powtarzające się nazwy"), "substring(nazwa from 1 for 24)", "nazwa", "", true,
+        {Cp1250("-- Powtarzające się nazwy"), "substring(%nazwa from 1 for 24)", "%nazwa", "", true,
          NameDetailLine},
-        {Cp1250("-- Powtarzające się kody kreskowe"), barcode, barcode, "", true,
+        {Cp1250("-- Powtarzające się kody kreskowe"), "%" + barcode, "%" + barcode, "", true,
          BarcodeDetailLine},
-        {Cp1250("-- Powtarzające się kody kasowe"), "kod_kasa", "kod_kasa",
+        {Cp1250("-- Powtarzające się kody kasowe"), "%kod_kasa", "%kod_kasa",
          "kod_kasa is not null and trim(cast(kod_kasa as varchar(20))) not in ('', '0')", false,
          RegisterCodeDetailLine},
     };
@@ -143,7 +139,7 @@ void Tdmu::ConsistencyReport() {
     OpenTextFile(app.errorReportPath, kRewrite, file);
     WriteTextLine("Raport " + DateTimeText(Clock::Now()), file);
     for (const Section& section : sections) {
-        const auto lines = SectionLines(section, FetchRows(dm_, SectionSql(section, table)));
+        const auto lines = SectionLines(dm_, section, table);
         if (!lines) continue;
         WriteTextLine(section.title, file);
         for (const std::string& line : *lines) WriteTextLine(line, file);
