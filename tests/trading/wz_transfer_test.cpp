@@ -314,6 +314,26 @@ TEST_F(WzTransferTest, AnEmptyFileIsReportedAndNoTableIsOpened) {
               operator_->statuses[0]);
 }
 
+TEST_F(WzTransferTest, BlankLinesCarryNoSaleAndAFileOfBlankLinesIsEmpty) {
+    ASSERT_TRUE(
+        Transfer({"", Line("1", "CUKIER", "1", "1.23"), "  ", Line("2", "MLEKO", "1", "1.08")}).ok);
+    const auto maga = ReadTable(paths_.maga);
+    ASSERT_EQ(2u, maga.size());
+    EXPECT_EQ(2, maga[1].Integer("Lp"));
+
+    const TransferOutcome blank = tdmh_.WZ2Hndl(SalesRead({"", " "}, "20090514_2.txt"));
+    EXPECT_FALSE(blank.ok);
+    EXPECT_EQ(Cp1250("Pusty zbiór z odczytem sprzedaży"), blank.reason);
+}
+
+TEST_F(WzTransferTest, AMissingFileIsReportedAndNoTableIsOpened) {
+    const TransferOutcome outcome = tdmh_.WZ2Hndl(logDir_.File("20090514_9.txt"));
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(Cp1250("Brak zbioru z odczytem sprzedaży ") + logDir_.File("20090514_9.txt"),
+              outcome.reason);
+    EXPECT_TRUE(operator_->statuses.empty());
+}
+
 TEST_F(WzTransferTest, LinesWithoutGoodsSymbolStopTheTransferNamingTheirRegisterCodes) {
     fixture::AddStockCards(paths_.kama, {{"01", "CUKIER", 0, 1}});
     const Snapshot before = Tables();
