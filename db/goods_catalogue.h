@@ -1,0 +1,161 @@
+#pragma once
+// The goods catalogue as the register exchange reads it: the register
+// definitions of COM_DEF, the yearly goods table in the shared database, and
+// the register code table "KodyNN.db" kept beside the program.
+//
+// Table names (GoodsTable, "Kartas" + year) go into statements unquoted: a
+// double-quoted name would be a different, case-sensitive table in SQL
+// dialect 3, and a single-quoted one a text literal. Column names that come
+// from the settings (the price and bar-code columns) must be plain
+// identifiers (IsPlainIdentifier); the functions below refuse others.
+//
+// The register code column KOD_KASA is INTEGER in some trading databases and
+// a 5-character text, right-aligned, in others. It is always read as text and
+// turned into a number by RegisterCodeOf, and written in the column's own
+// form (KodKasaKindOf).
+//
+// Errors: every query raises fb::FbError (missing table or column, lost
+// connection); the register code table raises DesktopTableError. Callers
+// decide what the operator sees.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "db/desktop/desktop_table.h"
+#include "db/tdm.h"
+
+namespace rubso {
+
+// --- Register definitions (COM_DEF) ------------------------------------------
+
+// One row of COM_DEF, as far as the exchange reads it. Text columns hold the
+// stored bytes; a missing column or NULL gives "" or 0.
+struct RegisterDefinition {
+    int id = 0;
+    int port = 0;
+    int szybkosc = 0;
+    int rej = 0;
+    std::string kierunek;
+    std::string cena;  // "" means "CENA_1"
+    std::string magazyn;
+    std::string nazwa;
+    std::string kodKasa;  // the register's code, 1 to 5 in practice, as text
+    std::string nrSysKasa;
+    int kod = 0;
+    int vyrNrSzt = 0;
+    int vyrNrKg = 0;
+    int timeOut = 0;
+};
+
+// The register list of the main window, ordered by id.
+inline constexpr const char* kRegisterListSql = "select id,kod_kasa from com_def order by id";
+
+// "select * from COM_DEF where id=" + id; nullopt when there is no such row.
+std::optional<RegisterDefinition> ReadRegisterDefinition(TDM& dm, int id);
+
+// The register number of a definition: LeadingInt of its KOD_KASA (0 when it
+// has none or it is not a number).
+int RegisterNumberOf(const RegisterDefinition& definition);
+
+// "Kasa " + the register code in two digits, zero-padded (onGetKasa).
+std::string KasaDisplayText(std::string_view kodKasa);
+// A price shown in the goods list: "0.00" (onGetCena).
+std::string PriceDisplayText(double price);
+
+// --- Register codes ----------------------------------------------------------
+
+// The number of a register code as KOD_KASA holds it: LeadingInt of the text;
+// NULL, empty, blank or not a number give 0 (no code).
+std::int64_t RegisterCodeOf(std::string_view kodKasaText);
+
+enum class KodKasaKind { Integer, Text };
+
+// The kind of the goods table's KOD_KASA column. Raises fb::FbError when the
+// table or the column does not exist.
+KodKasaKind KodKasaKindOf(TDM& dm, const std::string& goodsTable);
+
+// A code in the column's form: the number for Integer, the number
+// right-aligned in 5 characters for Text.
+std::string KodKasaValueText(KodKasaKind kind, std::int64_t code);
+
+// True for a name made of letters, digits, "_" and "$", not starting with a
+// digit: what may be spliced into a statement as a column name.
+bool IsPlainIdentifier(std::string_view name);
+
+// --- The goods table -----------------------------------------------------------
+
+// True when the database answers and holds the goods table. Never raises: a
+// lost connection is "not reachable".
+bool GoodsTableReachable(TDM& dm, const std::string& goodsTable);
+
+// Register code -> goods symbol of every good with a code, fetched with one
+// query. When two goods share a code the one with the lower symbol (byte
+// order) wins, whatever order the server returns them in.
+using RegisterCodeMap = std::unordered_map<std::int64_t, std::string>;
+RegisterCodeMap FetchRegisterCodeMap(TDM& dm, const std::string& goodsTable);
+
+// One good as the export sends it.
+struct ExportGood {
+    std::string asort;
+    std::string nazwa;
+    double cena = 0.0;       // the register's price column
+    double stawkaVat = 0.0;  // the VAT column
+    std::string jm;
+    std::int64_t kodKasa = 0;  // RegisterCodeOf the stored value
+    std::string barCode;       // the bar-code column, blanks trimmed; "" without one
+};
+
+// Reads goods of the goods table by symbol, with the price taken from
+// `priceColumn`, the VAT rate from `vatColumn` and the bar code from
+// `barCodeColumn` (empty: none). The statement is prepared once; each Find
+// runs in a short transaction of its own. Raises std::invalid_argument for a
+// column name that is not a plain identifier, fb::FbError for a missing
+// column or table.
+class ExportGoodsReader {
+  public:
+    ExportGoodsReader(TDM& dm, const std::string& goodsTable, const std::string& priceColumn,
+                      const std::string& vatColumn, const std::string& barCodeColumn);
+    // nullopt when no good has that symbol.
+    std::optional<ExportGood> Find(const std::string& asort);
+
+  private:
+    fb::Attachment& attachment_;
+    fb::Statement statement_;
+    bool hasBarCode_;
+};
+
+// The result of FSeekAsort.
+struct SeekAsortResult {
+    std::string asort;
+    std::string ean;
+    int vatRate = 23;
+    std::string vatCode = "23";
+    bool operator==(const SeekAsortResult&) const = default;
+};
+
+// The goods symbol of a register code through its bar code: the register code
+// table gives the bar code of `code`, the goods table the good with that bar
+// code in `barCodeColumn`. Without a row in the code table: the defaults
+// (empty symbol and bar code, VAT 23 and "23"); with a bar code that no good
+// has: the bar code and an empty symbol.
+SeekAsortResult FSeekAsort(TDM& dm, const std::string& kodyPath, std::int64_t code,
+                           const std::string& goodsTable, const std::string& barCodeColumn);
+
+// --- The register code table ("KodyNN.db") -------------------------------------
+
+// dataDir + "Kody" + two-digit register number + ".db".
+std::string KodyTablePath(const std::string& dataDir, int registerNo);
+
+// Kod (long integer), Nazwa (alpha 30), Cena (number), Inne (alpha 40),
+// Kod_Ean (alpha 40).
+const std::vector<DesktopNewField>& KodyFields();
+
+// Closes `table` if open, creates the file with KodyFields when it is
+// missing, and opens it. Raises DesktopTableError.
+void OpenKody(DesktopTable& table, const std::string& path, DesktopOpenMode mode);
+
+}  // namespace rubso

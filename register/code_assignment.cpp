@@ -1,0 +1,118 @@
+#include "register/code_assignment.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "app/core/app_state.h"
+#include "app/core/operator.h"
+#include "app/core/text_utils.h"
+#include "db/goods_catalogue.h"
+#include "register/tfm_e.h"
+
+namespace rubso {
+namespace {
+
+constexpr int kGroupWidth = 3;
+constexpr std::size_t kShortNameLength = 18;
+
+struct GoodsRow {
+    std::string asort;
+    std::string grupa;
+    double stawkaVat = 0.0;
+    std::string nazwa;
+    std::int64_t kodKasa = 0;
+    std::string atest;
+};
+
+std::vector<GoodsRow> ReadGoods(fb::Attachment& attachment, fb::Transaction& transaction,
+                                const std::string& goodsTable) {
+    fb::Statement select(
+        attachment, "select asort, grupa, stawka_vat, nazwa, kod_kasa, atest from " + goodsTable +
+                        " order by asort");
+    std::vector<GoodsRow> goods;
+    for (fb::ResultSet row = select.Open(transaction); !row.Eof(); row.Next()) {
+        goods.push_back({row.AsString(0), row.AsString(1), row.AsDouble(2), row.AsString(3),
+                         RegisterCodeOf(row.AsString(4)), row.AsString(5)});
+    }
+    return goods;
+}
+
+}  // namespace
+
+std::set<std::string> GroupFilter(const std::vector<std::string>& tickedGroups) {
+    std::set<std::string> groups;
+    for (const std::string& entry : tickedGroups) {
+        groups.insert(PadRight(Trim(TextBefore(" ", entry)), kGroupWidth));
+    }
+    return groups;
+}
+
+int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
+                        const std::set<std::string>& groups) {
+    if (groups.empty()) return 0;
+    if (!IsPlainIdentifier(goodsTable)) {
+        throw fb::FbError("'" + goodsTable + "' is not a table name");
+    }
+    const KodKasaKind kind = KodKasaKindOf(dm, goodsTable);
+
+    fb::Transaction transaction(dm.IBBaza);
+    transaction.Start();
+    const std::vector<GoodsRow> goods = ReadGoods(dm.IBBaza, transaction, goodsTable);
+    std::int64_t highest = 0;
+    for (const GoodsRow& good : goods) highest = std::max(highest, good.kodKasa);
+
+    fb::Statement setCode(dm.IBBaza,
+                          "update " + goodsTable + " set kod_kasa = :kod where asort = :asort");
+    fb::Statement setName(dm.IBBaza,
+                          "update " + goodsTable + " set atest = :atest where asort = :asort");
+    int changed = 0;
+    try {
+        for (const GoodsRow& good : goods) {
+            if (groups.count(PadRight(good.grupa, kGroupWidth)) == 0) continue;
+            if (good.stawkaVat <= 0.0) continue;
+            if (IsBlank(good.nazwa)) continue;
+            const bool needsCode = good.kodKasa == 0;
+            const bool needsName = IsBlank(good.atest);
+            if (!needsCode && !needsName) continue;
+            if (needsCode) {
+                setCode.SetString("kod", KodKasaValueText(kind, ++highest));
+                setCode.SetString("asort", good.asort);
+                setCode.Execute(transaction);
+            }
+            if (needsName) {
+                setName.SetString("atest", good.nazwa.substr(0, kShortNameLength));
+                setName.SetString("asort", good.asort);
+                setName.Execute(transaction);
+            }
+            ++changed;
+        }
+    } catch (const fb::FbError&) {
+        // The goods changed so far keep their codes, as rows posted one by
+        // one would.
+        try {
+            transaction.Commit();
+        } catch (const fb::FbError&) {
+            transaction.RollbackIfActive();
+        }
+        throw;
+    }
+    transaction.Commit();
+    return changed;
+}
+
+bool ZerujKodyKasy(TDM& dm, const std::string& goodsTable, CodeResetValue value) {
+    std::string stored = "null";
+    if (value == CodeResetValue::Zero) {
+        stored = KodKasaKindOf(dm, goodsTable) == KodKasaKind::Text
+                     ? "'" + KodKasaValueText(KodKasaKind::Text, 0) + "'"
+                     : std::string("0");
+    }
+    return dm.RunSQL("update " + goodsTable + " set kod_kasa=" + stored);
+}
+
+int TfmE::aInitKodKasaE(const std::vector<std::string>& tickedGroups) {
+    BusyCursorScope cursor;
+    return AssignRegisterCodes(DM(), App().goodsTable, GroupFilter(tickedGroups));
+}
+
+}  // namespace rubso

@@ -1,3 +1,0 @@
-// The register exchange is built in its own step; this unit keeps the
-// library target in place until then.
-namespace rubso {}

@@ -1,0 +1,65 @@
+// TfmE: deleting goods in the register and reading the register's goods
+// list.
+
+#include "app/core/app_state.h"
+#include "app/core/codepage.h"
+#include "app/core/operator.h"
+#include "app/core/text_utils.h"
+#include "register/register_code_table.h"
+#include "register/register_records.h"
+#include "register/tfm_e.h"
+
+namespace rubso {
+
+void TfmE::aKasujTowarExecute(std::vector<std::int64_t>& selected) {
+    Komunikat("", false);
+    CurrentOperator().ProcessPendingMessages();
+    if (selected.empty()) {
+        Komunikat("Brak zaznaczonych pozycji", true);
+        return;
+    }
+    if (!ModStart()) return;
+    std::size_t done = 0;
+    while (done < selected.size()) {
+        const std::int64_t code = selected[done];
+        if (!PrepareInputFile("KTowar") || !AddInputRecord(DeletionRecordLine(code))) break;
+        if (!Invoke(WinIpFunction::kKTowar, Reporting::Transfer)) break;
+        UpdateCodeTable([code](RegisterCodeTable& table) { table.Remove(code); });
+        ++done;
+        CurrentOperator().ProcessPendingMessages();
+    }
+    selected.erase(selected.begin(), selected.begin() + static_cast<std::ptrdiff_t>(done));
+    ReportCodeTableProblem();
+}
+
+void TfmE::aKasujWszystkieTowaryExecute() {
+    if (!ModStart() || !PrepareInputFile("KTowMax")) return;
+    if (Invoke(WinIpFunction::kKTowMax, Reporting::Transfer)) {
+        UpdateCodeTable([](RegisterCodeTable& table) { table.Clear(); });
+    }
+    ReportCodeTableProblem();
+}
+
+std::optional<std::vector<std::string>> TfmE::WczytajTowary() {
+    Komunikat("Wczytywanie danych", false);
+    if (!ModStart() || !PrepareInputFile("TowarMax") || !PrepareOutputFile("TowarMax")) {
+        return std::nullopt;
+    }
+    if (!Invoke(WinIpFunction::kTowarMax, Reporting::Log)) return std::nullopt;
+    std::string text;
+    if (!ReadOutputFile("TowarMax", outputFilePath_, text)) return std::nullopt;
+    std::vector<std::string> lines = SplitLines(text);
+
+    std::string problem;
+    const std::optional<std::vector<RegisterCodeRow>> rows =
+        ParseRegisterGoodsList(lines, App().letterStandardIndex, problem);
+    if (rows) {
+        UpdateCodeTable([&rows](RegisterCodeTable& table) { table.Replace(*rows); });
+        ReportCodeTableProblem();
+    } else {
+        Komunikat(Cp1250("Wykaz towarów z kasy nie odświeżył tabeli kodów - ") + problem, true);
+    }
+    return lines;
+}
+
+}  // namespace rubso

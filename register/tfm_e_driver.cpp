@@ -1,0 +1,197 @@
+// TfmE: the library's working files, the calls and how their results are
+// reported.
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/core/app_state.h"
+#include "app/core/codepage.h"
+#include "app/core/error_report.h"
+#include "app/core/file_utils.h"
+#include "app/core/operator.h"
+#include "app/core/text_utils.h"
+#include "db/desktop/desktop_error.h"
+#include "register/current_register.h"
+#include "register/register_code_table.h"
+#include "register/register_records.h"
+#include "register/tfm_e.h"
+
+namespace rubso {
+namespace {
+
+constexpr const char* kDriverConfigFile = "KONFIG.txt";
+constexpr const char* kInputDirectory = "in";
+
+// Library output larger than this is not loaded: a register's goods list or
+// day's totals are a few megabytes at most.
+constexpr std::uintmax_t kMaxOutputBytes = 32u * 1024u * 1024u;
+
+}  // namespace
+
+TfmE::TfmE(std::string libraryDirectory) : libraryDirectory_(std::move(libraryDirectory)) {}
+
+bool TfmE::EnsureDriverConfig() {
+    if (FileExists(kDriverConfigFile) &&
+        ReadFileText(kDriverConfigFile).find("STX0") != std::string::npos) {
+        return true;
+    }
+    // Written without a definition the line would hold empty pieces and,
+    // containing "STX0", would never be repaired.
+    if (!CurrentRegister()) {
+        Fail(Cp1250("Nie wybrano kasy - nie zapisano pliku ") + kDriverConfigFile);
+        return false;
+    }
+    if (!WriteFileText(DriverConfigLine(*CurrentRegister()) + "\r\n", kDriverConfigFile)) {
+        Fail(Cp1250("Nie można zapisać pliku ") + kDriverConfigFile);
+        return false;
+    }
+    return true;
+}
+
+bool TfmE::PrepareInputFile(const std::string& operation) {
+    lastResult_ = 0;
+    inputFilePath_ = std::string(kInputDirectory) + kPathSeparator + operation + ".in";
+    inputLines_ = InputFileHeader(CurrentRegisterParameters().nrKasySystem);
+    return SaveInputFile();
+}
+
+bool TfmE::AddInputRecord(const std::string& record) {
+    inputLines_.push_back(record);
+    return SaveInputFile();
+}
+
+bool TfmE::SaveInputFile() {
+    std::string text;
+    for (const std::string& line : inputLines_) text += line + "\r\n";
+    if (WriteFileText(text, inputFilePath_)) return true;
+    Fail(Cp1250("Nie można zapisać pliku ") + inputFilePath_);
+    return false;
+}
+
+bool TfmE::PrepareOutputFile(const std::string& operation) {
+    outputFilePath_ = App().kasaDir + operation + ".out";
+    if (!EnsureDir(App().kasaDir)) {
+        Fail(Cp1250("Nie można utworzyć katalogu ") + App().kasaDir);
+        return false;
+    }
+    if (!DeleteFileIfExists(outputFilePath_)) {
+        Fail(Cp1250("Nie można usunąć pliku ") + outputFilePath_);
+        return false;
+    }
+    return true;
+}
+
+std::string TfmE::ErrorDescription(int code) const {
+    return FindLineByKey(IntPadLeft(code, 3) + "\t", errorDescriptions_, true);
+}
+
+void TfmE::LogCallResult(const std::string& operation) {
+    if (lastResult_ == 0) {
+        Komunikat("", false);
+        return;
+    }
+    const std::string message = "[" + operation + "] Error " + std::to_string(lastResult_) + " : " +
+                                ErrorDescription(lastResult_);
+    Komunikat(message, true);
+    AppendErrorReportLine(DatedErrorLine(message));
+}
+
+void TfmE::ReportTransferResult(const std::string& operation, const ExportGood* good) {
+    if (lastResult_ == 0) {
+        Komunikat("[" + operation + Cp1250("] - Transmisja bez błędów"), false);
+        return;
+    }
+    std::string message = "[" + operation + "] Error " + std::to_string(lastResult_) + " : " +
+                          ErrorDescription(lastResult_);
+    if (good != nullptr) message += " (Asort=" + good->asort + " " + good->nazwa + ")";
+    AppendErrorReportLine(DatedErrorLine(message));
+    Komunikat(message, true);
+}
+
+void TfmE::Fail(const std::string& message) {
+    lastResult_ = kNotCalledResult;
+    Komunikat(message, true);
+    AppendErrorReportLine(DatedErrorLine(message));
+}
+
+bool TfmE::Invoke(WinIpFunction function, Reporting reporting, const ExportGood* good) {
+    const std::string operation(WinIpOperationName(function));
+    libraryCalled_ = false;
+    if (!library_.IsLoaded()) {
+        const std::string directory = libraryDirectory_.empty() ? App().appDir : libraryDirectory_;
+        if (!library_.Load(directory)) {
+            Fail("[" + operation + "] " + library_.LastError());
+            return false;
+        }
+    }
+    const WinIpResult result = WinIpTakesOutputPath(function)
+                                   ? library_.Call(function, inputFilePath_, outputFilePath_)
+                                   : library_.Call(function, inputFilePath_);
+    if (!result.Called()) {
+        Fail("[" + operation + "] " + library_.LastError());
+        return false;
+    }
+    libraryCalled_ = true;
+    lastResult_ = result.Byte();
+    switch (reporting) {
+        case Reporting::Log:
+            LogCallResult(operation);
+            break;
+        case Reporting::Transfer:
+            ReportTransferResult(operation, good);
+            break;
+        case Reporting::ErrorsOnly:
+            if (lastResult_ != 0) LogCallResult(operation);
+            break;
+    }
+    return lastResult_ == 0;
+}
+
+bool TfmE::ReadOutputFile(const std::string& operation, const std::string& file,
+                          std::string& text) {
+    std::error_code error;
+    const std::filesystem::path path(file);
+    if (!std::filesystem::is_regular_file(path, error)) {
+        Fail("[" + operation + Cp1250("] Brak pliku wyników ") + file);
+        return false;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxOutputBytes) {
+        Fail("[" + operation + Cp1250("] Plik wyników jest zbyt duży: ") + file);
+        return false;
+    }
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe) {
+        Fail("[" + operation + Cp1250("] Nie można odczytać pliku ") + file);
+        return false;
+    }
+    text = ReadFileText(file);
+    return true;
+}
+
+void TfmE::UpdateCodeTable(const std::function<void(RegisterCodeTable&)>& change) {
+    RegisterCodeTable table(CurrentKodyPath());
+    try {
+        change(table);
+    } catch (const DesktopTableError& error) {
+        if (codeTableProblem_.empty()) {
+            codeTableProblem_ = Cp1250("Nie zaktualizowano tabeli kodów kasy: ") + error.what();
+        }
+    }
+}
+
+void TfmE::ReportCodeTableProblem() {
+    if (codeTableProblem_.empty()) return;
+    Komunikat(codeTableProblem_, true);
+    codeTableProblem_.clear();
+}
+
+void TfmE::SetCaption(const std::string& caption) {
+    if (onCaptionChange) onCaptionChange(caption);
+}
+
+bool TfmE::RegisterIsModem() const {
+    return CurrentRegisterParameters().connection == kConnectionModem;
+}
+
+}  // namespace rubso

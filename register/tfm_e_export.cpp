@@ -1,0 +1,95 @@
+// TfmE: the goods export and the price change.
+
+#include "app/core/app_state.h"
+#include "app/core/codepage.h"
+#include "app/core/error_report.h"
+#include "app/core/operator.h"
+#include "app/core/text_utils.h"
+#include "register/current_register.h"
+#include "register/register_code_table.h"
+#include "register/register_records.h"
+#include "register/tfm_e.h"
+
+namespace rubso {
+namespace {
+
+// Drops the first `done` entries of the selection when the export ends,
+// also when a database error ends it.
+class SelectionTrimmer {
+  public:
+    explicit SelectionTrimmer(std::vector<std::string>& marked) : marked_(marked) {}
+    ~SelectionTrimmer() {
+        marked_.erase(marked_.begin(), marked_.begin() + static_cast<std::ptrdiff_t>(done));
+    }
+    SelectionTrimmer(const SelectionTrimmer&) = delete;
+    SelectionTrimmer& operator=(const SelectionTrimmer&) = delete;
+    std::size_t done = 0;
+
+  private:
+    std::vector<std::string>& marked_;
+};
+
+}  // namespace
+
+void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choice) {
+    if (!ModStart()) return;
+    Komunikat("", false);
+    if (marked.empty()) {
+        Komunikat("Brak zaznaczonych pozycji", true);
+        return;
+    }
+    const WinIpFunction function =
+        choice.fullData ? WinIpFunction::kZTowar : WinIpFunction::kZCTowar;
+    const std::string operation(WinIpOperationName(function));
+
+    const RegisterParameters parameters = CurrentRegisterParameters();
+    const std::string priceColumn = PriceColumnOf(parameters);
+    const std::string vatColumn = App().vatColumn.empty() ? "Stawka_Vat" : App().vatColumn;
+    const std::string barCodeColumn = Trim(App().mainSettings.barKod);
+    if (!IsPlainIdentifier(priceColumn)) {
+        Fail(Cp1250("Niepoprawna nazwa pola z ceną: ") + priceColumn);
+        return;
+    }
+    if (!barCodeColumn.empty() && !IsPlainIdentifier(barCodeColumn)) {
+        Fail(Cp1250("Niepoprawna nazwa pola z kodem kreskowym: ") + barCodeColumn);
+        return;
+    }
+    ExportGoodsReader reader(DM(), App().goodsTable, priceColumn, vatColumn, barCodeColumn);
+    const GoodsRecordContext context{VatRateList(parameters), UnitCodeList(parameters),
+                                     App().letterStandardIndex};
+
+    SelectionTrimmer selection(marked);
+    while (selection.done < marked.size()) {
+        const std::string& asort = marked[selection.done];
+        if (!PrepareInputFile(operation)) break;
+        const std::optional<ExportGood> good = reader.Find(asort);
+        if (!good) {
+            // Deleted in the trading program since the list was loaded.
+            lastResult_ = kNotCalledResult;
+            const std::string message =
+                "[" + operation + Cp1250("] Brak towaru w kartotece (Asort=") + asort + ")";
+            AppendErrorReportLine(DatedErrorLine(message));
+            Komunikat(message, true);
+        } else {
+            if (!AddInputRecord(GoodsRecordLine(*good, context))) break;
+            if (Invoke(function, Reporting::Transfer, &*good)) {
+                const RegisterCodeRow row = SentGoodRow(*good, context.letterStandardIndex);
+                UpdateCodeTable([&](RegisterCodeTable& table) {
+                    if (choice.fullData) {
+                        table.Put(row);
+                    } else {
+                        table.PutPrice(row);
+                    }
+                });
+            } else if (!libraryCalled_) {
+                break;  // every further good would be refused the same way
+            }
+        }
+        if (lastResult_ != 0 && choice.stopOnFirstError) break;
+        ++selection.done;
+        CurrentOperator().ProcessPendingMessages();
+    }
+    ReportCodeTableProblem();
+}
+
+}  // namespace rubso
