@@ -11,8 +11,8 @@
 #include "app/core/app_state.h"
 #include "app/core/codepage.h"
 #include "app/core/work_log.h"
+#include "fixture/trading_database.h"
 #include "tests/db/tdm_test_base.h"
-#include "tests/support/trading_fixture.h"
 
 namespace rubso {
 namespace {
@@ -23,7 +23,7 @@ const std::string kRubsa = "RUBSA";
 class ParameterStoreTest : public test::TdmTestBase {
   protected:
     void SetUp() override {
-        test::CreateParametryTable(db_);
+        for (const std::string& statement : fixture::ParametryDdl()) db_.Execute({statement});
         LogInAs("sysdba", db_.Server().password);  // no administrator's setup
         dm_.BazaConnect();
         ASSERT_EQ(App().connectResult, 0);
