@@ -1,0 +1,18 @@
+#pragma once
+// The transfer's goods lookup for "UseEAN": FSeekAsort on the current
+// register's code table and the goods catalogue.
+
+#include "trading/tdmh.h"
+
+namespace rubso {
+
+class TDM;
+
+// A GoodsLookup that runs FSeekAsort with the code table of App().registerNo
+// in App().dataDir, App().goodsTable and the bar-code column
+// App().mainSettings.barKod, all read at each call. Database errors (a blank
+// or unknown bar-code column) are raised to the transfer, which stops. `dm`
+// must outlive the lookup.
+GoodsLookup CatalogueGoodsLookup(TDM& dm);
+
+}  // namespace rubso
