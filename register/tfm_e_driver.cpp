@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
 #include "app/core/app_state.h"
 #include "app/core/codepage.h"
@@ -26,14 +27,28 @@ constexpr const char* kInputDirectory = "in";
 // day's totals are a few megabytes at most.
 constexpr std::uintmax_t kMaxOutputBytes = 32u * 1024u * 1024u;
 
+// True when `text` is a configuration line exactly as the program writes it
+// (for whichever register), as opposed to a file the operator edited.
+bool IsProgramWrittenConfig(const std::string& text) {
+    static const std::regex kGenerated("\\$[^\t\r\n]*\t[^:\t\r\n]*:[^:\t\r\n]*:STX0:1:E\t"
+                                       "[^\t\r\n]*\tK10\t\r\n");
+    return std::regex_match(text, kGenerated);
+}
+
 }  // namespace
 
 TfmE::TfmE(std::string libraryDirectory) : libraryDirectory_(std::move(libraryDirectory)) {}
 
 bool TfmE::EnsureDriverConfig() {
-    if (FileExists(kDriverConfigFile) &&
-        ReadFileText(kDriverConfigFile).find("STX0") != std::string::npos) {
-        return true;
+    if (FileExists(kDriverConfigFile)) {
+        const std::string text = ReadFileText(kDriverConfigFile);
+        // An operator's file holding "STX0" is kept. A line the program
+        // wrote for another register is not: with several registers the
+        // library must talk to the one chosen now.
+        const bool otherRegistersLine =
+            CurrentRegister() && IsProgramWrittenConfig(text) &&
+            text != DriverConfigLine(*CurrentRegister()) + "\r\n";
+        if (text.find("STX0") != std::string::npos && !otherRegistersLine) return true;
     }
     // Written without a definition the line would hold empty pieces and,
     // containing "STX0", would never be repaired.

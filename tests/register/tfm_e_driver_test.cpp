@@ -48,6 +48,25 @@ TEST_F(DriverConfig, FileWithoutStx0IsReplaced) {
     EXPECT_EQ(kKonfigOfRegisterOne, ReadBytes("KONFIG.txt"));
 }
 
+TEST_F(DriverConfig, LineWrittenForAnotherRegisterFollowsTheChosenOne) {
+    WriteBytes("KONFIG.txt", "$2\t3:19200:STX0:1:E\t9\tK10\t\r\n");
+    ASSERT_TRUE(e_.EnsureDriverConfig());
+    EXPECT_EQ(kKonfigOfRegisterOne, ReadBytes("KONFIG.txt"));
+}
+
+TEST_F(DriverConfig, LineWithEmptyPiecesIsRepairedOnceARegisterIsChosen) {
+    WriteBytes("KONFIG.txt", "$\t::STX0:1:E\t\tK10\t\r\n");
+    ASSERT_TRUE(e_.EnsureDriverConfig());
+    EXPECT_EQ(kKonfigOfRegisterOne, ReadBytes("KONFIG.txt"));
+}
+
+TEST_F(DriverConfig, HandEditedLineIsKeptWhenTheRegisterChanges) {
+    const std::string edited = "$2\t3:19200:STX0:1:E\t9\tK10\tmodem\r\n";
+    WriteBytes("KONFIG.txt", edited);
+    ASSERT_TRUE(e_.EnsureDriverConfig());
+    EXPECT_EQ(edited, ReadBytes("KONFIG.txt"));
+}
+
 TEST_F(DriverConfig, IsNotWrittenWhileNoRegisterIsChosen) {
     ClearCurrentRegister();
     EXPECT_FALSE(e_.EnsureDriverConfig());
