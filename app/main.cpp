@@ -1,13 +1,22 @@
 // The program's entry: loads the installation settings before anything else
-// exists, then creates the application object. The data modules and the main
-// window join here as they are built.
+// exists, creates the application object and the data module, then the main
+// window, whose creation runs the login. An abandoned login ends the run
+// here; otherwise the transfer module joins and the event loop starts.
 
 #include <filesystem>
 #include <string>
 #include <system_error>
 
+#include "app/core/app_state.h"
+#include "app/core/codepage.h"
 #include "app/core/installation_settings.h"
+#include "app/ui/goods_list_source.h"
+#include "app/ui/login_dialog.h"
+#include "app/ui/main_window.h"
 #include "app/ui/rubso_application.h"
+#include "app/ui/window_operations.h"
+#include "db/tdm.h"
+#include "trading/tdmh.h"
 
 namespace {
 
@@ -20,10 +29,34 @@ std::string ProgramFilePath(const char* argv0) {
     return std::filesystem::absolute(argv0 != nullptr ? argv0 : "rubso", error).string();
 }
 
+// Leaves the data module unset however main ends.
+class DataModuleScope {
+  public:
+    explicit DataModuleScope(rubso::TDM& dm) { rubso::SetDM(&dm); }
+    ~DataModuleScope() { rubso::SetDM(nullptr); }
+    DataModuleScope(const DataModuleScope&) = delete;
+    DataModuleScope& operator=(const DataModuleScope&) = delete;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    rubso::LoadInstallationSettings(ProgramFilePath(argc > 0 ? argv[0] : nullptr));
+    const std::string programFile = ProgramFilePath(argc > 0 ? argv[0] : nullptr);
+    rubso::LoadInstallationSettings(programFile);
     rubso::RubsoApplication application(argc, argv);
-    return 0;
+    application.setApplicationDisplayName(rubso::FromCp1250(rubso::App().appTitle));
+
+    rubso::TDM dm;
+    const DataModuleScope dataModule(dm);
+    rubso::DatabaseGoodsListSource goodsSource;
+    rubso::WindowOperations operations;
+    rubso::TFrm frm(operations, goodsSource, rubso::RunLoginDialog, programFile);
+    if (rubso::App().quitRequested) return 0;
+
+    rubso::Tdmh tdmh;
+    operations.SetTdmh(&tdmh);
+    frm.show();
+    const int result = application.exec();
+    operations.SetTdmh(nullptr);
+    return result;
 }

@@ -1,0 +1,98 @@
+#include "app/ui/command_frame.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QShortcut>
+
+#include "app/core/command_guard.h"
+
+namespace rubso {
+namespace {
+
+bool IsOperatorInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The widget an event is for: the widget itself, or the widget a shortcut
+// or action belongs to.
+QWidget* TargetWidget(QObject* watched) {
+    if (auto* widget = qobject_cast<QWidget*>(watched)) return widget;
+    if (auto* shortcut = qobject_cast<QShortcut*>(watched)) {
+        return qobject_cast<QWidget*>(shortcut->parent());
+    }
+    if (auto* action = qobject_cast<QAction*>(watched)) {
+        return qobject_cast<QWidget*>(action->parent());
+    }
+    return nullptr;
+}
+
+std::function<void()>& AfterCommandHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+}  // namespace
+
+bool RunUiCommand(const std::function<void()>& command) {
+    const bool completed = RunCommand(command);
+    if (!IsCommandRunning() && AfterCommandHook()) {
+        // A copy: the hook may replace itself (a window closing).
+        const std::function<void()> hook = AfterCommandHook();
+        hook();
+    }
+    return completed;
+}
+
+void SetAfterCommandHook(std::function<void()> hook) {
+    AfterCommandHook() = std::move(hook);
+}
+
+DisabledWhileRunning::DisabledWhileRunning(std::initializer_list<QWidget*> widgets) {
+    for (QWidget* widget : widgets) {
+        if (widget == nullptr) continue;
+        widget->setEnabled(false);
+        widgets_.emplace_back(widget);
+    }
+}
+
+DisabledWhileRunning::~DisabledWhileRunning() {
+    for (const QPointer<QWidget>& widget : widgets_) {
+        if (widget) widget->setEnabled(true);
+    }
+}
+
+CommandInputBlocker::CommandInputBlocker(QWidget* window) : window_(window) {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+CommandInputBlocker::~CommandInputBlocker() {
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->removeEventFilter(this);
+    }
+}
+
+bool CommandInputBlocker::eventFilter(QObject* watched, QEvent* event) {
+    if (!IsCommandRunning() || !window_ || !IsOperatorInput(event->type())) return false;
+    QWidget* target = TargetWidget(watched);
+    return target != nullptr && target->window() == window_;
+}
+
+}  // namespace rubso

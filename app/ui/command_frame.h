@@ -1,0 +1,60 @@
+#pragma once
+// The framing every command of the main window shares.
+//
+// While a command runs the window repaints (the message field, the busy
+// cursor, records of a batch) but must not start a second command or change
+// its state under the running one. CommandInputBlocker swallows the
+// operator's input to one window while RunCommand reports a command running;
+// DisabledWhileRunning greys out the controls a command names and gives them
+// back on every exit path, a failure included.
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+namespace rubso {
+
+// Every event handler of the windows runs its work here: through RunCommand
+// (so it is refused while another command runs and its exception reaches the
+// application-wide handler), then, when no command is left running, the
+// after-command hook. Returns what RunCommand returned.
+bool RunUiCommand(const std::function<void()>& command);
+
+// The work a window wants done as soon as the running command ends, such as
+// a close the operator asked for meanwhile. One hook for the process; an
+// empty function removes it.
+void SetAfterCommandHook(std::function<void()> hook);
+
+// Disables the widgets for its lifetime and enables them again when it dies
+// (normal end or exception). Widgets destroyed meanwhile are skipped.
+class DisabledWhileRunning {
+  public:
+    DisabledWhileRunning(std::initializer_list<QWidget*> widgets);
+    ~DisabledWhileRunning();
+    DisabledWhileRunning(const DisabledWhileRunning&) = delete;
+    DisabledWhileRunning& operator=(const DisabledWhileRunning&) = delete;
+
+  private:
+    std::vector<QPointer<QWidget>> widgets_;
+};
+
+// An application-wide event filter: while IsCommandRunning(), mouse, key,
+// wheel, shortcut and context-menu events aimed at `window` or any widget in
+// it are dropped. Other windows (message boxes, the help window) and every
+// paint, resize and timer event pass. Installs itself on the application and
+// removes itself when destroyed.
+class CommandInputBlocker : public QObject {
+  public:
+    explicit CommandInputBlocker(QWidget* window);
+    ~CommandInputBlocker() override;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QPointer<QWidget> window_;
+};
+
+}  // namespace rubso

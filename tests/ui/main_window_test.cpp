@@ -1,0 +1,650 @@
+// The main window against recorded operations: start-up, every command's
+// framing, tabs and help, keys, menus and closing.
+
+#include "app/ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTextBrowser>
+#include <algorithm>
+#include <memory>
+
+#include "app/core/app_state.h"
+#include "app/core/clock.h"
+#include "app/core/codepage.h"
+#include "app/core/command_guard.h"
+#include "app/core/file_utils.h"
+#include "app/core/ini_file.h"
+#include "app/core/text_utils.h"
+#include "app/core/work_log.h"
+#include "app/ui/deletion_page.h"
+#include "app/ui/error_report_page.h"
+#include "app/ui/goods_page.h"
+#include "app/ui/help_window.h"
+#include "app/ui/message_box.h"
+#include "app/ui/message_field.h"
+#include "app/ui/register_params_page.h"
+#include "app/ui/sales_page.h"
+#include "tests/support/temp_dir.h"
+#include "tests/ui/fake_goods_source.h"
+#include "tests/ui/fake_window_operations.h"
+
+namespace rubso {
+namespace {
+
+using test::FakeGoodsSource;
+using test::FakeWindowOperations;
+
+constexpr const char* kTitle = "ANVO_Soft             Wymiana danych z kasami ELZAB ";
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    MainWindowTest() {
+        App() = AppState{};
+        AppState& app = App();
+        app.appDir = dir_.Path();
+        app.dataDir = dir_.File("Dane/");
+        EnsureDir(app.dataDir);
+        app.errorReportPath = app.dataDir + "Error.txt";
+        app.appTitle = kTitle;
+        app.iniFile = std::make_shared<IniFile>(dir_.File("rubso.INI"));
+        InitWorkLog(app.dataDir, QDate(2024, 3, 15));
+        source_.goods = {FakeGoodsSource::Good("A1", "Alfa", "01"),
+                         FakeGoodsSource::Good("B2", "Beta", "02", 4),
+                         FakeGoodsSource::Good("C3", "Gamma", "01")};
+        source_.groups = {{"01", "Pierwsza"}, {"02", "Druga"}};
+    }
+    ~MainWindowTest() override {
+        window_.reset();
+        WorkLog() = TMyEcho{};
+        App() = AppState{};
+    }
+
+    // Creates the window (the login only marks the connection made) and runs
+    // its first showing.
+    void Start() {
+        Create([](QWidget*) { App().connectResult = 0; });
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window_->StartedUp(); }));
+        window_->activateWindow();
+        (void)QTest::qWaitForWindowActive(window_.get());
+    }
+    void Create(TFrm::LoginRunner login) {
+        window_ = std::make_unique<TFrm>(ops_, source_, std::move(login), "/opt/rubso/rubso");
+    }
+
+    // The work log's texts without their stamps.
+    std::vector<std::string> LogTexts() const {
+        std::vector<std::string> texts;
+        for (const std::string& line : SplitLines(ReadFileText(WorkLogPath()))) {
+            const std::size_t stamp = line.find(": ");
+            texts.push_back(stamp == std::string::npos ? line : line.substr(stamp + 2));
+        }
+        return texts;
+    }
+    bool Logged(const std::string& text) const {
+        const std::vector<std::string> texts = LogTexts();
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
+    void ShowWork(int page) {
+        window_->MainTabs()->setCurrentIndex(TFrm::kWorkPage);
+        window_->WorkTabs()->setCurrentIndex(page);
+    }
+    std::string StatusText() const { return ToCp1250(window_->Messages()->text()); }
+
+    test::TempDir dir_;
+    ScopedFixedClock clock_{QDateTime(QDate(2024, 3, 15), QTime(9, 30, 0))};
+    FakeWindowOperations ops_;
+    FakeGoodsSource source_;
+    std::vector<MessageBoxRequest> boxes_;
+    MessageAnswer nextAnswer_ = MessageAnswer::Ok;
+    ScopedMessageBoxAnswerer answerer_{[this](const MessageBoxRequest& request) {
+        boxes_.push_back(request);
+        return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : nextAnswer_;
+    }};
+    std::unique_ptr<TFrm> window_;
+};
+
+// --- Creation, login and start-up -------------------------------------------------------
+
+TEST_F(MainWindowTest, AbandonedLoginEndsTheRunWithItsLogLine) {
+    Create([](QWidget*) { App().quitRequested = true; });
+    EXPECT_TRUE(App().quitRequested);
+    EXPECT_TRUE(Logged("***********  Koniec pracy - rezygnacja z wejscia"));
+    EXPECT_TRUE(ops_.calls.empty());
+}
+
+TEST_F(MainWindowTest, StartUpRunsItsStepsInOrder) {
+    Start();
+    const std::vector<std::string> expected = {"Registers", "InitExchange", "ReadListChoice",
+                                               "RunSchemaPass"};
+    EXPECT_EQ(expected, ops_.calls);
+    EXPECT_EQ(std::vector<int>{0}, ops_.selectedIds);
+    EXPECT_EQ(QDate(2024, 3, 15), App().saleDate);
+    EXPECT_EQ(QDate(2024, 3, 15), window_->Sales()->DatePicker()->date());
+    EXPECT_EQ(App().dataDir + "20240315/Kasa01/", App().kasaDir);
+    EXPECT_EQ("Kartas2024", App().goodsTable);
+    EXPECT_EQ(10, App().helpContext);
+    EXPECT_EQ(TFrm::kWorkPage, window_->MainTabs()->currentIndex());
+    EXPECT_EQ(TFrm::kSalesPage, window_->WorkTabs()->currentIndex());
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front().text;
+}
+
+TEST_F(MainWindowTest, RegisterListShowsEachRegisterCodeInTwoDigits) {
+    ops_.registers = {{0, "1"}, {1, "7"}};
+    Start();
+    QAbstractItemModel* model = window_->RegisterList()->model();
+    EXPECT_EQ("Kasa", model->headerData(0, Qt::Horizontal).toString().toStdString());
+    ASSERT_EQ(2, model->rowCount());
+    EXPECT_EQ("Kasa 01", model->index(0, 0).data().toString().toStdString());
+    EXPECT_EQ("Kasa 07", model->index(1, 0).data().toString().toStdString());
+}
+
+TEST_F(MainWindowTest, NoRegisterLeavesTheTitleWithoutARegisterPart) {
+    ops_.registers.clear();
+    Start();
+    EXPECT_EQ(std::vector<int>{-1}, ops_.selectedIds);
+    EXPECT_EQ(std::string(kTitle) + " v.2.18.4", window_->windowTitle().toStdString());
+}
+
+TEST_F(MainWindowTest, ChoosingARegisterMakesItCurrentAndTheParametersPageFollows) {
+    Start();
+    window_->RegisterList()->setCurrentIndex(window_->RegisterList()->model()->index(1, 0));
+    EXPECT_EQ((std::vector<int>{0, 1}), ops_.selectedIds);
+    EXPECT_EQ(2, window_->RegisterParameters()->SelectedRegister());
+    EXPECT_EQ("KASA 2", window_->RegisterParameters()->Section());
+}
+
+TEST_F(MainWindowTest, DefaultListChoiceLoadsTheGoodsOnTheFirstVisitOfTheExportPage) {
+    Start();
+    EXPECT_TRUE(source_.goodsRequests.empty());
+    ShowWork(TFrm::kGoodsPage);
+    EXPECT_EQ(1u, source_.goodsRequests.size());
+    EXPECT_EQ(3, window_->Goods()->List()->Model().rowCount());
+    EXPECT_EQ(2, window_->Goods()->List()->GroupCount());
+    ShowWork(TFrm::kSalesPage);
+    ShowWork(TFrm::kGoodsPage);
+    EXPECT_EQ(1u, source_.goodsRequests.size());  // loaded once
+}
+
+TEST_F(MainWindowTest, AStoredListChoiceOtherThanTheDefaultLoadsAtStart) {
+    ops_.storedListChoice = GoodsListView::kAll;
+    Start();
+    EXPECT_EQ(GoodsListView::kAll, window_->Goods()->List()->ListChoice());
+    EXPECT_EQ(1u, source_.goodsRequests.size());
+}
+
+TEST_F(MainWindowTest, AFailingStartUpStepIsReportedAndTheOthersStillRun) {
+    ops_.failWith = "Table unknown COM_DEF";  // the register list
+    Start();
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("Table unknown COM_DEF", boxes_[0].text);
+    EXPECT_EQ(ops_.calls.back(), "RunSchemaPass");
+    EXPECT_TRUE(window_->ExitButton()->isEnabled());
+}
+
+// --- The message field and the operator seam ---------------------------------------------
+
+TEST_F(MainWindowTest, MessagesAreGreenAndErrorsRedAndBothAreLogged) {
+    Start();
+    Komunikat(Cp1250("Wczytywanie danych"));
+    EXPECT_EQ("Wczytywanie danych", window_->Messages()->text().toStdString());
+    EXPECT_FALSE(window_->Messages()->IsError());
+    Komunikat("[ZTowar] Error 13", true);
+    EXPECT_TRUE(window_->Messages()->IsError());
+    EXPECT_EQ(QColor(Qt::red), window_->Messages()->palette().color(QPalette::Text));
+    Komunikat("");
+    EXPECT_EQ("", StatusText());
+    EXPECT_TRUE(Logged("[ZTowar] Error 13"));
+}
+
+TEST_F(MainWindowTest, SalesMemoGetsNewLinesOnTop) {
+    Start();
+    CurrentOperator().AddSalesMemoLine("pierwsza");
+    CurrentOperator().AddSalesMemoLine("druga");
+    EXPECT_EQ((std::vector<std::string>{"druga", "pierwsza"}), window_->Sales()->MemoLines());
+    CurrentOperator().ClearSalesMemo();
+    EXPECT_TRUE(window_->Sales()->MemoLines().empty());
+}
+
+// --- Command framing ------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, ReadDisablesItsButtonClearsMemoAndMessageAndEnablesAgain) {
+    Start();
+    CurrentOperator().AddSalesMemoLine("stara linia");
+    Komunikat("stary komunikat");
+    bool disabledMeanwhile = false;
+    std::string statusMeanwhile = "?";
+    ops_.during = [&] {
+        disabledMeanwhile = !window_->Sales()->ReadButton()->isEnabled();
+        statusMeanwhile = StatusText();
+        EXPECT_TRUE(window_->Sales()->MemoLines().empty());
+    };
+    window_->Sales()->ReadButton()->click();
+    EXPECT_EQ(std::vector<std::string>{"ReadSales"},
+              std::vector<std::string>(ops_.calls.end() - 1, ops_.calls.end()));
+    EXPECT_TRUE(disabledMeanwhile);
+    EXPECT_EQ("", statusMeanwhile);
+    EXPECT_TRUE(window_->Sales()->ReadButton()->isEnabled());
+}
+
+TEST_F(MainWindowTest, AFailedCommandEnablesItsButtonsAgainAndShowsTheError) {
+    Start();
+    ops_.failWith = "awaria kasy";
+    window_->Sales()->ResetButton()->click();
+    EXPECT_TRUE(window_->Sales()->ReadButton()->isEnabled());
+    EXPECT_TRUE(window_->Sales()->ResetButton()->isEnabled());
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("awaria kasy", boxes_[0].text);
+    EXPECT_FALSE(IsCommandRunning());
+}
+
+TEST_F(MainWindowTest, ResetDisablesReadAndResetWhileItRuns) {
+    Start();
+    std::vector<bool> enabled;
+    ops_.during = [&] {
+        enabled = {window_->Sales()->ReadButton()->isEnabled(),
+                   window_->Sales()->ResetButton()->isEnabled(),
+                   window_->Sales()->SendButton()->isEnabled()};
+    };
+    window_->Sales()->ResetButton()->click();
+    EXPECT_EQ((std::vector<bool>{false, false, true}), enabled);
+}
+
+TEST_F(MainWindowTest, ExportDisablesTheExportAndDeletionButtonsAndPassesTheChoices) {
+    Start();
+    ShowWork(TFrm::kGoodsPage);
+    GoodsListView* list = window_->Goods()->List();
+    list->Model().SetMarked(0, true);
+    list->Model().SetMarked(2, true);
+    window_->Goods()->StopOnFirstError()->setChecked(true);
+    window_->Goods()->SetFullData(false);
+    ops_.keepAfterExport = {"C3"};  // the export stopped at C3
+    std::vector<bool> enabled;
+    ops_.during = [&] {
+        enabled = {window_->Goods()->ExportButton()->isEnabled(),
+                   window_->Deletion()->AllButton()->isEnabled(),
+                   window_->Deletion()->SelectedButton()->isEnabled(),
+                   window_->Deletion()->DeletionGroup()->isEnabled()};
+    };
+    window_->Goods()->ExportButton()->click();
+    EXPECT_EQ((std::vector<bool>{false, false, false, false}), enabled);
+    EXPECT_EQ((std::vector<std::string>{"A1", "C3"}), ops_.exported);
+    EXPECT_TRUE(ops_.exportChoice.stopOnFirstError);
+    EXPECT_FALSE(ops_.exportChoice.fullData);
+    EXPECT_EQ(std::vector<std::string>{"C3"}, list->MarkedSymbols());
+    EXPECT_TRUE(window_->Goods()->ExportButton()->isEnabled());
+    EXPECT_TRUE(window_->Deletion()->DeletionGroup()->isEnabled());
+}
+
+TEST_F(MainWindowTest, ExportUnticksTheGroupsAfterwards) {
+    Start();
+    ShowWork(TFrm::kGoodsPage);
+    window_->Goods()->List()->GroupList()->item(0)->setCheckState(Qt::Checked);
+    window_->Goods()->ExportButton()->click();
+    EXPECT_EQ((std::vector<std::string>{"A1", "C3"}), ops_.exported);
+    EXPECT_TRUE(window_->Goods()->List()->TickedGroups().empty());
+}
+
+TEST_F(MainWindowTest, DeletingSelectedCodesKeepsTheFailedOnesMarked) {
+    Start();
+    ShowWork(TFrm::kDeletionPage);
+    RegisterGoodsModel& model = window_->Deletion()->Model();
+    ASSERT_EQ(3, model.rowCount());
+    model.MarkAll();
+    ops_.deleteStopsAt = 1;
+    std::vector<bool> enabled;
+    ops_.during = [&] {
+        enabled = {window_->Deletion()->AllButton()->isEnabled(),
+                   window_->Deletion()->SelectedButton()->isEnabled()};
+    };
+    window_->Deletion()->SelectedButton()->click();
+    EXPECT_EQ((std::vector<bool>{false, false}), enabled);
+    EXPECT_EQ(std::vector<std::int64_t>{1}, ops_.deleted);
+    EXPECT_EQ(2, model.rowCount());
+    EXPECT_EQ((std::vector<std::int64_t>{2, 3}), model.MarkedCodes());
+}
+
+TEST_F(MainWindowTest, DeletingAllDisablesExportToo) {
+    Start();
+    ShowWork(TFrm::kDeletionPage);
+    std::vector<bool> enabled;
+    ops_.during = [&] {
+        enabled = {window_->Deletion()->AllButton()->isEnabled(),
+                   window_->Deletion()->SelectedButton()->isEnabled(),
+                   window_->Goods()->ExportButton()->isEnabled()};
+    };
+    window_->Deletion()->AllButton()->click();
+    EXPECT_EQ((std::vector<bool>{false, false, false}), enabled);
+    EXPECT_EQ(0, window_->Deletion()->Model().rowCount());
+    EXPECT_TRUE(window_->Goods()->ExportButton()->isEnabled());
+}
+
+TEST_F(MainWindowTest, ReadingTheRegisterGoodsHidesRefreshMeanwhileAndShowsTheLines) {
+    Start();
+    ShowWork(TFrm::kRegisterGoodsPage);
+    bool refreshHidden = false;
+    bool loadDisabled = false;
+    ops_.during = [&] {
+        refreshHidden = window_->Deletion()->RefreshButton()->isHidden();
+        loadDisabled = !window_->RegisterGoodsList()->LoadButton()->isEnabled();
+    };
+    window_->RegisterGoodsList()->LoadButton()->click();
+    EXPECT_TRUE(refreshHidden);
+    EXPECT_TRUE(loadDisabled);
+    EXPECT_FALSE(window_->Deletion()->RefreshButton()->isHidden());
+    EXPECT_TRUE(window_->Deletion()->RefreshButton()->isEnabled());
+    EXPECT_EQ(4u, window_->RegisterGoodsList()->Lines().size());
+}
+
+TEST_F(MainWindowTest, AFailedRegisterGoodsReadLeavesTheTextAsItWas) {
+    Start();
+    window_->RegisterGoodsList()->LoadButton()->click();
+    ops_.registerGoods = std::nullopt;
+    window_->RegisterGoodsList()->LoadButton()->click();
+    EXPECT_EQ(4u, window_->RegisterGoodsList()->Lines().size());
+}
+
+// --- Repaint, not re-enter ------------------------------------------------------------------
+
+TEST_F(MainWindowTest, NoSecondCommandStartsWhileOneRuns) {
+    Start();
+    ops_.during = [&] {
+        QTest::mouseClick(window_->Sales()->ResetButton(), Qt::LeftButton);
+        window_->Sales()->ResetButton()->click();
+        QTest::keyClick(window_.get(), Qt::Key_F10, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+    };
+    window_->Sales()->ReadButton()->click();
+    EXPECT_EQ(0, std::count(ops_.calls.begin(), ops_.calls.end(), "ResetCounters"));
+    EXPECT_TRUE(boxes_.empty());  // Ctrl+F10 asked nothing
+}
+
+TEST_F(MainWindowTest, ClosingDuringACommandWaitsUntilItEnds) {
+    Start();
+    bool closedMeanwhile = true;
+    ops_.during = [&] {
+        window_->close();
+        QCoreApplication::processEvents();
+        closedMeanwhile = !window_->isVisible();
+        EXPECT_FALSE(ops_.listChoiceStoredAtClose.has_value());
+    };
+    window_->Sales()->ReadButton()->click();
+    EXPECT_FALSE(closedMeanwhile);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_EQ(GoodsListView::kDefaultListChoice, ops_.listChoiceStoredAtClose);
+    EXPECT_TRUE(Logged("***********  Koniec pracy - Close"));
+}
+
+// --- Sales reads and the transfer --------------------------------------------------------------
+
+TEST_F(MainWindowTest, NoSalesReadPutsALineOnTopOfTheMemoAndKeepsTheListHidden) {
+    Start();
+    window_->Sales()->SendButton()->click();
+    const std::vector<std::string> memo = window_->Sales()->MemoLines();
+    ASSERT_FALSE(memo.empty());
+    EXPECT_EQ("Brak odczytów z kasy 1 z dnia 15.03.2024", Cp1250ToUtf8(memo[0]));
+    EXPECT_TRUE(window_->Sales()->ReadsList()->isHidden());
+    EXPECT_TRUE(window_->Sales()->SendButton()->isEnabled());
+}
+
+TEST_F(MainWindowTest, SalesReadsAreListedAndShownAndSentFromTheListMenu) {
+    Start();
+    EnsureDir(App().kasaDir);
+    WriteFileText("1;00001;A1;2;5.00;23;01\r\n", App().kasaDir + "20240315_1.txt");
+    WriteFileText("x\r\n", App().kasaDir + "20240315_2.txt");
+    window_->Sales()->SendButton()->click();
+    QListWidget* reads = window_->Sales()->ReadsList();
+    EXPECT_FALSE(reads->isHidden());
+    ASSERT_EQ(2, reads->count());
+    EXPECT_EQ("20240315_1.txt", reads->item(0)->text().toStdString());
+    EXPECT_EQ(0, reads->currentRow());
+
+    emit reads->itemClicked(reads->item(0));
+    EXPECT_EQ(std::vector<std::string>{"1;00001;A1;2;5.00;23;01"}, window_->Sales()->MemoLines());
+
+    Komunikat("stary komunikat");
+    std::string statusMeanwhile = "?";
+    ops_.during = [&] { statusMeanwhile = StatusText(); };
+    window_->SendReadAction()->trigger();
+    EXPECT_EQ(std::vector<std::string>{App().kasaDir + "20240315_1.txt"}, ops_.transferred);
+    EXPECT_EQ("", statusMeanwhile);
+
+    window_->CloseReadsAction()->trigger();
+    EXPECT_TRUE(reads->isHidden());
+    EXPECT_TRUE(window_->Sales()->MemoLines().empty());
+}
+
+TEST_F(MainWindowTest, TheDirectoriesFollowTheDateWhenThePickerIsLeft) {
+    Start();
+    window_->Sales()->DatePicker()->setFocus();
+    window_->Sales()->DatePicker()->setDate(QDate(2024, 3, 10));
+    EXPECT_EQ(QDate(2024, 3, 15), App().saleDate);  // not left yet
+    window_->Goods()->setFocus();
+    window_->Sales()->ReadButton()->setFocus();
+    EXPECT_EQ(QDate(2024, 3, 10), App().saleDate);
+    EXPECT_EQ(App().dataDir + "20240310/Kasa01/", App().kasaDir);
+}
+
+TEST_F(MainWindowTest, AButtonPressedRightAfterEditingTheDateSeesTheNewDate) {
+    Start();
+    window_->Sales()->DatePicker()->setDate(QDate(2024, 3, 9));
+    QDate seen;
+    ops_.during = [&] { seen = App().saleDate; };
+    window_->Sales()->ReadButton()->click();
+    EXPECT_EQ(QDate(2024, 3, 9), seen);
+}
+
+// --- Goods menu and keys
+// --------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, MarkCommandsActOnTheGridOfThePageInFront) {
+    Start();
+    ShowWork(TFrm::kGoodsPage);
+    window_->MarkAllAction()->trigger();
+    EXPECT_EQ(3, window_->Goods()->List()->Model().MarkedCount());
+    ShowWork(TFrm::kDeletionPage);
+    window_->MarkAllAction()->trigger();
+    EXPECT_EQ(3u, window_->Deletion()->Model().MarkedCodes().size());
+    window_->InvertMarksAction()->trigger();
+    EXPECT_TRUE(window_->Deletion()->Model().MarkedCodes().empty());
+    EXPECT_EQ(3, window_->Goods()->List()->Model().MarkedCount());
+    ShowWork(TFrm::kGoodsPage);
+    window_->ClearMarksAction()->trigger();
+    EXPECT_EQ(0, window_->Goods()->List()->Model().MarkedCount());
+}
+
+TEST_F(MainWindowTest, ClearingTheRegisterCodeFieldUpdatesTheTableThenReloadsTheList) {
+    Start();
+    ShowWork(TFrm::kGoodsPage);
+    window_->ClearCodesAction()->trigger();
+    EXPECT_EQ(std::vector<CodeResetValue>{CodeResetValue::Zero}, ops_.resets);
+    EXPECT_EQ(2u, source_.goodsRequests.size());
+}
+
+TEST_F(MainWindowTest, AssigningCodesPassesTheTickedGroups) {
+    Start();
+    ShowWork(TFrm::kGoodsPage);
+    window_->Goods()->List()->GroupList()->item(1)->setCheckState(Qt::Checked);
+    window_->AssignCodesAction()->trigger();
+    EXPECT_EQ(std::vector<std::string>{"02 Druga"}, ops_.tickedGroups);
+}
+
+TEST_F(MainWindowTest, CtrlF10AsksAndZeroesTheCodesOnlyOnYes) {
+    Start();
+    ShowWork(TFrm::kGoodsPage);
+    nextAnswer_ = MessageAnswer::No;
+    QTest::keyClick(window_.get(), Qt::Key_F10, Qt::ControlModifier);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("Czy naprawdę chcesz wyzerować kody PLU w kartotece?", Cp1250ToUtf8(boxes_[0].text));
+    EXPECT_EQ("Zerowanie kodów PLU", Cp1250ToUtf8(boxes_[0].title));
+    EXPECT_EQ(MessageAnswer::No, boxes_[0].preselected);
+    EXPECT_EQ(MessageIcon::Warning, boxes_[0].icon);
+    EXPECT_TRUE(ops_.resets.empty());
+
+    window_->Goods()->List()->SetCurrentRow(1);
+    nextAnswer_ = MessageAnswer::Yes;
+    QTest::keyClick(window_.get(), Qt::Key_F10, Qt::ControlModifier);
+    EXPECT_EQ(std::vector<CodeResetValue>{CodeResetValue::Null}, ops_.resets);
+    EXPECT_EQ(2u, source_.goodsRequests.size());
+    EXPECT_EQ("B2",
+              window_->Goods()->List()->Model().Good(window_->Goods()->List()->CurrentRow()).asort);
+}
+
+TEST_F(MainWindowTest, F2PutsTheFocusInTheGoodsSearchField) {
+    Start();
+    QTest::keyClick(window_.get(), Qt::Key_F2);
+    EXPECT_EQ(TFrm::kGoodsPage, window_->WorkTabs()->currentIndex());
+    EXPECT_TRUE(window_->Goods()->List()->SearchField()->hasFocus());
+    EXPECT_EQ(15, App().helpContext);
+}
+
+// --- Tabs and help
+// ----------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, EachPageSetsItsHelpTopic) {
+    Start();
+    const std::pair<int, int> work[] = {{TFrm::kGoodsPage, 15},
+                                        {TFrm::kDeletionPage, 12},
+                                        {TFrm::kRegisterGoodsPage, 0},
+                                        {TFrm::kSalesPage, 10}};
+    for (const auto& [page, topic] : work) {
+        window_->WorkTabs()->setCurrentIndex(page);
+        EXPECT_EQ(topic, App().helpContext) << "work page " << page;
+    }
+    window_->MainTabs()->setCurrentIndex(TFrm::kParamPage);
+    EXPECT_EQ(11, App().helpContext);
+    window_->ParamTabs()->setCurrentIndex(TFrm::kRegisterParamPage);
+    EXPECT_EQ(13, App().helpContext);
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    EXPECT_EQ(16, App().helpContext);
+    window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
+    EXPECT_EQ(0, App().helpContext);
+    window_->MainTabs()->setCurrentIndex(TFrm::kWorkPage);
+    EXPECT_EQ(0, App().helpContext);  // until a sub-tab is chosen
+}
+
+TEST_F(MainWindowTest, ContextHelpWithoutTopicDoesNothingAndAMissingFileIsReported) {
+    Start();
+    window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
+    window_->HelpButton()->click();
+    EXPECT_TRUE(boxes_.empty());
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    window_->HelpButton()->click();
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("Brak pliku z pomocą", Cp1250ToUtf8(boxes_[0].text));
+    window_->ContentsButton()->click();
+    EXPECT_EQ(2u, boxes_.size());
+}
+
+TEST_F(MainWindowTest, ContextHelpShowsThePagesTopic) {
+    EnsureDir(HelpDirectory(dir_.Path()));
+    WriteFileText("<html><body><h2>Kasowanie</h2></body></html>", HelpTopicFile(dir_.Path(), 12));
+    Start();
+    ShowWork(TFrm::kDeletionPage);
+    window_->HelpButton()->click();
+    EXPECT_TRUE(boxes_.empty());
+    ASSERT_NE(nullptr, HelpBrowser());
+    EXPECT_TRUE(HelpBrowser()->toPlainText().contains(QStringLiteral("Kasowanie")));
+    HelpBrowser()->close();
+}
+
+TEST_F(MainWindowTest, ReportTabShowsTheErrorReportOrItsAbsence) {
+    Start();
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    EXPECT_EQ("Brak raportu", window_->ErrorReport()->Text());
+    WriteFileText("15.03.2024 09:30:00: [ZTowar] Error 13\r\n", App().errorReportPath);
+    window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    EXPECT_EQ("15.03.2024 09:30:00: [ZTowar] Error 13\n", window_->ErrorReport()->Text());
+}
+
+TEST_F(MainWindowTest, ReportMenuRunsTheTestShowsTheLogAndClearsTheReport) {
+    Start();
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    ops_.during = [&] { WriteFileText("Raport\r\n", App().errorReportPath); };
+    window_->ErrorReport()->GoodsFileTestAction()->trigger();
+    EXPECT_EQ("Raport\n", window_->ErrorReport()->Text());
+
+    WriteWorkLog("wpis dziennika");
+    window_->ErrorReport()->WorkLogAction()->trigger();
+    EXPECT_NE(std::string::npos, window_->ErrorReport()->Text().find("[2.18.4]"));
+
+    std::string edited;
+    window_->openInEditor = [&](const std::string& path) { edited = path; };
+    window_->ErrorReport()->PrintAction()->trigger();
+    EXPECT_EQ(App().errorReportPath, edited);
+
+    window_->ErrorReport()->ClearReportAction()->trigger();
+    EXPECT_EQ("", window_->ErrorReport()->Text());
+    EXPECT_FALSE(FileExists(App().errorReportPath));
+}
+
+TEST_F(MainWindowTest, WorkLogMissingShowsItsLine) {
+    Start();
+    DeleteFileIfExists(WorkLogPath());
+    window_->ErrorReport()->WorkLogAction()->trigger();
+    EXPECT_EQ("Brak historii", window_->ErrorReport()->Text());
+}
+
+TEST_F(MainWindowTest, AboutTabHoldsTheAboutBoxUntilItIsClosed) {
+    Start();
+    QWidget* about = window_->findChild<QWidget*>("fmInfProg");
+    ASSERT_NE(nullptr, about);
+    QPointer<QWidget> watch(about);
+    window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
+    QTest::keyClick(about, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watch.isNull());
+}
+
+// --- Parameter pages
+// --------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, RegisterPageOffersThePriceColumnsOfTheCatalogue) {
+    Start();
+    QComboBox* prices = window_->RegisterParameters()->PriceColumnChoice();
+    ASSERT_EQ(2, prices->count());
+    EXPECT_EQ("CENA_2", prices->itemText(1).toStdString());
+    EXPECT_EQ("CENA_1", prices->currentText().toStdString());
+}
+
+TEST_F(MainWindowTest, LeavingAFieldOfTheRegisterPageWritesItsSection) {
+    Start();
+    QLineEdit* warehouse = window_->RegisterParameters()->WarehouseEdit();
+    warehouse->setText("m01");
+    emit warehouse->editingFinished();
+    EXPECT_EQ("M01", App().iniFile->ReadString("KASA 1", "NrMag", ""));
+}
+
+// --- Closing
+// --------------------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, ExitLogsExitThenCloseAndStoresTheListChoice) {
+    Start();
+    window_->Goods()->List()->SetListChoice(GoodsListView::kNotSent);
+    window_->ExitButton()->click();
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_EQ(GoodsListView::kNotSent, ops_.listChoiceStoredAtClose);
+    const std::vector<std::string> log = LogTexts();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ("***********  Koniec pracy - Exit", log[log.size() - 2]);
+    EXPECT_EQ("***********  Koniec pracy - Close", log.back());
+}
+
+}  // namespace
+}  // namespace rubso
