@@ -6,9 +6,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QUuid>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -20,6 +18,7 @@
 #include "fixture/trading_database.h"
 #include "register/current_register.h"
 #include "register/tfm_e.h"
+#include "tests/support/fb_test_server.h"
 
 namespace {
 
@@ -27,11 +26,6 @@ constexpr int kGoods = 100000;
 constexpr int kSalesLines = 10000;
 constexpr int kIntegerYear = 2026;  // KOD_KASA INTEGER
 constexpr int kTextYear = 2027;     // KOD_KASA VARCHAR(5), right-aligned
-
-std::string Env(const char* name, const char* fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : fallback;
-}
 
 // 100,000 goods; goods 1 to 99,999 carry the register code of their number,
 // the last one none.
@@ -51,18 +45,9 @@ std::string FillGoods(int year, rubso::fixture::KodKasaKind kind) {
 class Shop {
   public:
     Shop() {
-        const std::string user = Env("RUBSO_FB_USER", "SYSDBA");
-        const std::string password = Env("RUBSO_FB_PASSWORD", "masterkey");
-        path_ = Env("RUBSO_FB_HOST", "127.0.0.1/3055") + ":" +
-                Env("RUBSO_FB_DATA", "/tmp/rubso-firebird/data") + "/rubso_bench_exchange_" +
-                std::to_string(getpid()) + "_" +
-                QUuid::createUuid().toString(QUuid::Id128).left(8).toStdString() + ".fdb";
-        user_ = user;
-        password_ = password;
-        rubso::fb::CreateDatabase(path_, user, password);
         {
             rubso::fb::Attachment attachment;
-            attachment.Attach(path_, user, password);
+            database_.Attach(attachment);
             rubso::fixture::CreateTradingDatabase(
                 attachment, {kIntegerYear, rubso::fixture::KodKasaKind::Integer});
             rubso::fixture::CreateYearObjects(attachment, kTextYear,
@@ -71,7 +56,7 @@ class Shop {
                 FillGoods(kIntegerYear, rubso::fixture::KodKasaKind::Integer));
             attachment.ExecuteImmediate(FillGoods(kTextYear, rubso::fixture::KodKasaKind::Text));
         }
-        dm_.IBBaza.Attach(path_, user, password);
+        database_.Attach(dm_.IBBaza);
         rubso::SetDM(&dm_);
 
         dir_ = std::filesystem::temp_directory_path() /
@@ -97,11 +82,6 @@ class Shop {
     ~Shop() {
         rubso::SetDM(nullptr);
         dm_.IBBaza.Detach();
-        try {
-            rubso::fb::DropDatabase(path_, user_, password_);
-        } catch (const rubso::fb::FbError& error) {
-            std::fprintf(stderr, "bench database not dropped: %s\n", error.what());
-        }
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);
     }
@@ -112,9 +92,7 @@ class Shop {
     const std::string& Output() const { return output_; }
 
   private:
-    std::string path_;
-    std::string user_;
-    std::string password_;
+    rubso::test::FbTestDatabase database_;  // outlives dm_'s attachment
     std::filesystem::path dir_;
     std::string output_;
     rubso::TDM dm_;

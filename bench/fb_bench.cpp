@@ -4,15 +4,15 @@
 //   eval "$(scripts/firebird-server.sh start)"
 // Prints the ratio ours / isql-fb at the end (below 1 means we are faster).
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <QUuid>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 #include "db/fb_client.h"
+#include "tests/support/fb_test_server.h"
 
 namespace {
 
@@ -23,28 +23,13 @@ using rubso::fb::Transaction;
 
 constexpr int kRows = 100000;
 
-std::string Env(const char* name, const char* fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : fallback;
-}
-
-struct Server {
-    std::string host = Env("RUBSO_FB_HOST", "127.0.0.1/3055");
-    std::string user = Env("RUBSO_FB_USER", "SYSDBA");
-    std::string password = Env("RUBSO_FB_PASSWORD", "masterkey");
-    std::string dataDir = Env("RUBSO_FB_DATA", "/tmp/rubso-firebird/data");
-};
-
 // A throw-away database holding BENCH_ROWS: 10 integers, 5 NUMERIC(15,2),
 // 10 VARCHAR(40), 3 DATE and 2 TIMESTAMP columns, kRows rows.
 class BenchDatabase {
   public:
     BenchDatabase() {
-        path_ = server_.host + ":" + server_.dataDir + "/rubso_bench_" + std::to_string(getpid()) +
-                "_" + QUuid::createUuid().toString(QUuid::Id128).left(8).toStdString() + ".fdb";
-        rubso::fb::CreateDatabase(path_, server_.user, server_.password);
         Attachment db;
-        db.Attach(path_, server_.user, server_.password);
+        database_.Attach(db);
         std::string columns;
         std::string values;
         for (int i = 1; i <= 10; ++i) {
@@ -70,23 +55,13 @@ class BenchDatabase {
                             std::to_string(kRows) + ") do begin insert into BENCH_ROWS values (" +
                             values + "); n = n + 1; end end");
     }
-    ~BenchDatabase() {
-        try {
-            rubso::fb::DropDatabase(path_, server_.user, server_.password);
-        } catch (const rubso::fb::FbError& error) {
-            std::fprintf(stderr, "bench database not dropped: %s\n", error.what());
-        }
-    }
-    BenchDatabase(const BenchDatabase&) = delete;
-    BenchDatabase& operator=(const BenchDatabase&) = delete;
 
-    const Server& server() const { return server_; }
-    const std::string& path() const { return path_; }
-    void Attach(Attachment& db) const { db.Attach(path_, server_.user, server_.password); }
+    const rubso::test::FbServer& server() const { return database_.Server(); }
+    const std::string& path() const { return database_.Path(); }
+    void Attach(Attachment& db) const { database_.Attach(db); }
 
   private:
-    Server server_;
-    std::string path_;
+    rubso::test::FbTestDatabase database_;
 };
 
 BenchDatabase* database = nullptr;
@@ -149,7 +124,7 @@ BENCHMARK(BM_FetchAsText)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // isql-fb as a subprocess fetching and printing the same rows.
 void BM_FetchIsql(benchmark::State& state) {
-    const Server& server = database->server();
+    const rubso::test::FbServer& server = database->server();
     const std::string command =
         "printf 'set heading off;\\nselect * from BENCH_ROWS;\\n' | "
         "isql-fb -q -user '" +
@@ -200,6 +175,9 @@ int main(int argc, char** argv) {
                      "Firebird: %s\nIs the server running? eval \"$(scripts/firebird-server.sh "
                      "start)\"\n",
                      error.what());
+        return 1;
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "%s\n", error.what());
         return 1;
     }
     benchmark::Shutdown();

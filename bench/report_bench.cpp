@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QUuid>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include "db/fb_client.h"
 #include "db/tdm.h"
 #include "fixture/trading_database.h"
+#include "tests/support/fb_test_server.h"
 #include "trading/tdmu.h"
 
 namespace {
@@ -25,24 +25,12 @@ namespace {
 constexpr int kYear = 2009;
 constexpr int kGoods = 100000;
 
-std::string Env(const char* name, const char* fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : fallback;
-}
-
 class Catalogue {
   public:
     Catalogue() {
-        const std::string user = Env("RUBSO_FB_USER", "SYSDBA");
-        const std::string password = Env("RUBSO_FB_PASSWORD", "masterkey");
-        path_ = Env("RUBSO_FB_HOST", "127.0.0.1/3055") + ":" +
-                Env("RUBSO_FB_DATA", "/tmp/rubso-firebird/data") + "/rubso_bench_report_" +
-                std::to_string(getpid()) + "_" +
-                QUuid::createUuid().toString(QUuid::Id128).left(8).toStdString() + ".fdb";
-        rubso::fb::CreateDatabase(path_, user, password);
         {
             rubso::fb::Attachment attachment;
-            attachment.Attach(path_, user, password);
+            database_.Attach(attachment);
             rubso::fixture::Execute(attachment, rubso::fixture::GoodsTableDdl(
                                                     kYear, rubso::fixture::KodKasaKind::Integer));
             // Every 50th good shares its name, every 50th (offset 1) its bar
@@ -66,22 +54,17 @@ class Catalogue {
         dataDir_ = std::string(pattern) + "/";
         rubso::App().dataDir = dataDir_;
         rubso::App().goodsTable = rubso::fixture::GoodsTableName(kYear);
-        rubso::App().dbPath = path_;
-        rubso::App().dbUser = user;
-        rubso::App().dbPassword = password;
+        rubso::App().dbPath = database_.Path();
+        rubso::App().dbUser = database_.Server().user;
+        rubso::App().dbPassword = database_.Server().password;
         dm_.BazaConnect();
         if (rubso::App().connectResult != 0) {
-            std::fprintf(stderr, "cannot connect to %s\n", path_.c_str());
+            std::fprintf(stderr, "cannot connect to %s\n", database_.Path().c_str());
             std::exit(1);
         }
     }
     ~Catalogue() {
         dm_.IBBaza.Detach();
-        try {
-            rubso::fb::DropDatabase(path_, rubso::App().dbUser, rubso::App().dbPassword);
-        } catch (const rubso::fb::FbError& error) {
-            std::fprintf(stderr, "bench database not dropped: %s\n", error.what());
-        }
         std::error_code ignored;
         std::filesystem::remove_all(dataDir_, ignored);
     }
@@ -91,7 +74,7 @@ class Catalogue {
     rubso::TDM& Dm() { return dm_; }
 
   private:
-    std::string path_;
+    rubso::test::FbTestDatabase database_;  // outlives dm_'s attachment
     std::string dataDir_;
     rubso::TDM dm_;
 };

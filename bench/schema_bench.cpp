@@ -3,9 +3,7 @@
 // Counts the statements each sends and times them. Needs the server started:
 //   eval "$(scripts/firebird-server.sh start)"
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <QUuid>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -16,13 +14,9 @@
 #include "db/schema_upgrade.h"
 #include "db/tdm.h"
 #include "fixture/trading_database.h"
+#include "tests/support/fb_test_server.h"
 
 namespace {
-
-std::string Env(const char* name, const char* fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : fallback;
-}
 
 // A throw-away database with the trading program's side and the system's
 // schema brought up to date, and a data module connected to it as the
@@ -30,44 +24,30 @@ std::string Env(const char* name, const char* fallback) {
 class UpToDateDatabase {
   public:
     UpToDateDatabase() {
-        const std::string user = Env("RUBSO_FB_USER", "SYSDBA");
-        const std::string password = Env("RUBSO_FB_PASSWORD", "masterkey");
-        path_ = Env("RUBSO_FB_HOST", "127.0.0.1/3055") + ":" +
-                Env("RUBSO_FB_DATA", "/tmp/rubso-firebird/data") + "/rubso_bench_schema_" +
-                std::to_string(getpid()) + "_" +
-                QUuid::createUuid().toString(QUuid::Id128).left(8).toStdString() + ".fdb";
-        rubso::fb::CreateDatabase(path_, user, password);
         {
             rubso::fb::Attachment attachment;
-            attachment.Attach(path_, user, password);
+            database_.Attach(attachment);
             rubso::fixture::CreateTradingDatabase(attachment);
         }
-        rubso::App().dbPath = path_;
-        rubso::App().dbUser = user;
-        rubso::App().dbPassword = password;
+        rubso::App().dbPath = database_.Path();
+        rubso::App().dbUser = database_.Server().user;
+        rubso::App().dbPassword = database_.Server().password;
         dm_.BazaConnect();
         if (rubso::App().connectResult != 0) {
-            std::fprintf(stderr, "cannot connect to %s\n", path_.c_str());
+            std::fprintf(stderr, "cannot connect to %s\n", database_.Path().c_str());
             std::exit(1);
         }
         rubso::AdministratorCheck(dm_, false);
         rubso::MainWindowSchemaPass(dm_);
     }
-    ~UpToDateDatabase() {
-        dm_.IBBaza.Detach();
-        try {
-            rubso::fb::DropDatabase(path_, rubso::App().dbUser, rubso::App().dbPassword);
-        } catch (const rubso::fb::FbError& error) {
-            std::fprintf(stderr, "bench database not dropped: %s\n", error.what());
-        }
-    }
+    ~UpToDateDatabase() { dm_.IBBaza.Detach(); }
     UpToDateDatabase(const UpToDateDatabase&) = delete;
     UpToDateDatabase& operator=(const UpToDateDatabase&) = delete;
 
     rubso::TDM& Dm() { return dm_; }
 
   private:
-    std::string path_;
+    rubso::test::FbTestDatabase database_;  // outlives dm_'s attachment
     rubso::TDM dm_;
 };
 
