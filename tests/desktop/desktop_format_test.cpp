@@ -21,6 +21,8 @@ extern "C" {
 namespace rubso {
 namespace {
 
+using test::Contains;
+using test::ErrorOf;
 using test::KodColumn;
 using test::LayoutOf;
 using test::MakeKody;
@@ -38,20 +40,6 @@ constexpr std::size_t kBlocksInUseAt = 0x0A;
 constexpr std::size_t kTotalBlocksAt = 0x0C;
 constexpr std::size_t kFirstBlockAt = 0x0E;
 constexpr std::size_t kLastBlockAt = 0x10;
-
-template <typename Action>
-std::string ErrorOf(Action action) {
-    try {
-        action();
-    } catch (const DesktopTableError& error) {
-        return error.what();
-    }
-    return "";
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 Kods Range(long long from, long long to) {
     Kods kods(static_cast<std::size_t>(to - from + 1));

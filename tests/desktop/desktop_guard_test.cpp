@@ -16,21 +16,9 @@
 namespace rubso {
 namespace {
 
+using test::Contains;
+using test::ErrorOf;
 using test::ReadFileBytes;
-
-template <typename Action>
-std::string ErrorOf(Action action) {
-    try {
-        action();
-    } catch (const DesktopTableError& error) {
-        return error.what();
-    }
-    return "";
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 class DesktopWriteGuardTest : public ::testing::Test {
   protected:

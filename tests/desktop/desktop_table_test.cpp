@@ -17,6 +17,8 @@
 namespace rubso {
 namespace {
 
+using test::Contains;
+using test::ErrorOf;
 using test::KodColumn;
 using test::MakeKody;
 using test::ReadFileBytes;
@@ -24,21 +26,6 @@ using Kods = std::vector<long long>;
 
 QDateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
-}
-
-// The message of the DesktopTableError that `action` raises ("" if none).
-template <typename Action>
-std::string ErrorOf(Action action) {
-    try {
-        action();
-    } catch (const DesktopTableError& error) {
-        return error.what();
-    }
-    return "";
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 class DesktopTableTest : public ::testing::Test {

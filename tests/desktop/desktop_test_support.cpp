@@ -75,4 +75,8 @@ std::vector<long long> KodColumn(const std::string& path) {
     return kods;
 }
 
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 }  // namespace rubso::test

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for the desktop-table tests: raw file bytes, the header facts the
-// corruption tests need, and the field lists of the tables used as fixtures.
+// corruption tests need, the field lists of the tables used as fixtures, and
+// the messages of the layer's errors.
 
 #include <cstddef>
 #include <string>
@@ -44,5 +45,19 @@ void MakeKody(const std::string& path, int count);
 
 // Kod of every row, in table order.
 std::vector<long long> KodColumn(const std::string& path);
+
+// The message of the DesktopTableError that `action` raises ("" if none).
+template <typename Action>
+std::string ErrorOf(Action action) {
+    try {
+        action();
+    } catch (const DesktopTableError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// Whether `part` stands anywhere in `text`.
+bool Contains(const std::string& text, const std::string& part);
 
 }  // namespace rubso::test
