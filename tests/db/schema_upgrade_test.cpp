@@ -5,10 +5,6 @@
 // in the middle.
 #include "db/schema_upgrade.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -28,6 +24,7 @@
 namespace rubso {
 namespace {
 
+using test::CashierUserLock;
 using test::kTestYear;
 using test::SchemaTestBase;
 
@@ -51,25 +48,6 @@ std::set<std::string> FullComDefColumns() {
     }
     return columns;
 }
-
-// The user KASJER lives in the server's security database, shared by every
-// test process; tests relying on it hold this lock (the same file as the
-// connection tests use).
-class CashierUserLock {
-  public:
-    explicit CashierUserLock(const std::string& dataDir) {
-        fd_ = ::open((dataDir + "/kasjer-user.lock").c_str(), O_CREAT | O_RDWR, 0666);
-        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-    }
-    ~CashierUserLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    CashierUserLock(const CashierUserLock&) = delete;
-    CashierUserLock& operator=(const CashierUserLock&) = delete;
-
-  private:
-    int fd_ = -1;
-};
 
 // Runs in a scratch directory: the check looks for "Sprw.dat" in the current
 // directory.

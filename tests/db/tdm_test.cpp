@@ -3,10 +3,6 @@
 // throw-away database and records what the operator was shown.
 #include "db/tdm.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,26 +16,8 @@
 namespace rubso {
 namespace {
 
+using test::CashierUserLock;
 using test::TdmTestBase;
-
-// The user KASJER lives in the server's security database, shared by every
-// test process; a test that creates, deletes or relies on it holds this lock
-// so parallel test runs do not trip over each other.
-class CashierUserLock {
-  public:
-    explicit CashierUserLock(const std::string& dataDir) {
-        fd_ = ::open((dataDir + "/kasjer-user.lock").c_str(), O_CREAT | O_RDWR, 0666);
-        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-    }
-    ~CashierUserLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    CashierUserLock(const CashierUserLock&) = delete;
-    CashierUserLock& operator=(const CashierUserLock&) = delete;
-
-  private:
-    int fd_ = -1;
-};
 
 bool HasBareLineFeed(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {

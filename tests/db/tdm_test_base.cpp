@@ -1,5 +1,9 @@
 #include "tests/db/tdm_test_base.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QDate>
 
 #include "app/core/app_state.h"
@@ -14,6 +18,15 @@ namespace {
 constexpr std::size_t kStampLength = 30;
 
 }  // namespace
+
+CashierUserLock::CashierUserLock(const std::string& dataDir) {
+    fd_ = ::open((dataDir + "/kasjer-user.lock").c_str(), O_CREAT | O_RDWR, 0666);
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+}
+
+CashierUserLock::~CashierUserLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
 
 TdmTestBase::TdmTestBase() {
     App() = AppState{};

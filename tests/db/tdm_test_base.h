@@ -16,6 +16,21 @@
 
 namespace rubso::test {
 
+// The user KASJER lives in the server's security database, shared by every
+// test process; a test that creates, deletes or relies on it holds this lock
+// (a file in the server's data directory) so parallel test runs do not trip
+// over each other.
+class CashierUserLock {
+  public:
+    explicit CashierUserLock(const std::string& dataDir);
+    ~CashierUserLock();
+    CashierUserLock(const CashierUserLock&) = delete;
+    CashierUserLock& operator=(const CashierUserLock&) = delete;
+
+  private:
+    int fd_ = -1;
+};
+
 class TdmTestBase : public ::testing::Test {
   protected:
     TdmTestBase();
