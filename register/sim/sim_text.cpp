@@ -66,18 +66,6 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-std::vector<std::string> SplitTabs(std::string_view text) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab = text.find('\t'); tab != std::string_view::npos;
-         tab = text.find('\t', start)) {
-        fields.emplace_back(text.substr(start, tab - start));
-        start = tab + 1;
-    }
-    fields.emplace_back(text.substr(start));
-    return fields;
-}
-
 void SplitTabs(std::string_view text, std::vector<std::string_view>& fields) {
     fields.clear();
     std::size_t start = 0;
@@ -87,6 +75,12 @@ void SplitTabs(std::string_view text, std::vector<std::string_view>& fields) {
         start = tab + 1;
     }
     fields.push_back(text.substr(start));
+}
+
+std::vector<std::string> SplitTabs(std::string_view text) {
+    std::vector<std::string_view> views;
+    SplitTabs(text, views);
+    return {views.begin(), views.end()};
 }
 
 std::string_view TrimBlanks(std::string_view text) {
