@@ -17,6 +17,7 @@
 #include "app/core/codepage.h"
 #include "app/core/file_utils.h"
 #include "app/core/installation_settings.h"
+#include "app/core/polish_letters.h"
 #include "app/core/text_utils.h"
 #include "app/core/work_log.h"
 #include "app/ui/command_frame.h"
@@ -213,8 +214,18 @@ void TFrm::btnRefeshDelClick() {
     refresh->hide();
     const auto showAgain = qScopeGuard([refresh] { refresh->show(); });
     DisabledWhileRunning disabled{refresh, registerGoods_->LoadButton()};
-    const std::optional<std::vector<std::string>> lines = operations_.ReadRegisterGoods();
-    if (lines) registerGoods_->ShowLines(*lines);
+    std::optional<std::vector<std::string>> lines = operations_.ReadRegisterGoods();
+    if (lines) {
+        // Names went to the register in code page 852 when the trading
+        // program has a letter standard; on screen they get their letters
+        // back. The file stays as the library wrote it.
+        if (App().letterStandardIndex != 0) {
+            for (std::string& line : *lines) {
+                line = ConvertPolishLetters(line, kRowLatin2, kRowWindows1250);
+            }
+        }
+        registerGoods_->ShowLines(*lines);
+    }
     LoadRegisterCodes();
 }
 

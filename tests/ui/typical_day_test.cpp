@@ -1,0 +1,359 @@
+// The real program window through a shop's day against the private server,
+// the substitute register library and the trading program's tables: login,
+// goods export, sales rung up on the register, the sales read, the transfer
+// to the trading program, the counter reset and closing. Then the ways a day
+// goes wrong: the database down or refusing, a trading path that is not
+// there, no register library, a goods table of an earlier year only.
+
+#include <gtest/gtest.h>
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "app/core/app_state.h"
+#include "app/core/clock.h"
+#include "app/core/codepage.h"
+#include "app/core/file_utils.h"
+#include "app/core/ini_file.h"
+#include "app/core/installation_settings.h"
+#include "app/core/polish_letters.h"
+#include "app/core/text_utils.h"
+#include "app/core/work_log.h"
+#include "app/ui/deletion_page.h"
+#include "app/ui/goods_list_source.h"
+#include "app/ui/goods_page.h"
+#include "app/ui/login_dialog.h"
+#include "app/ui/main_window.h"
+#include "app/ui/message_box.h"
+#include "app/ui/message_field.h"
+#include "app/ui/sales_page.h"
+#include "app/ui/transfer_params_page.h"
+#include "app/ui/window_operations.h"
+#include "db/desktop/desktop_table.h"
+#include "db/tdm.h"
+#include "fixture/demo_goods.h"
+#include "fixture/trading_database.h"
+#include "fixture/trading_tables.h"
+#include "tests/support/fb_test_server.h"
+#include "tests/support/recording_operator.h"
+#include "tests/support/temp_dir.h"
+#include "trading/tdmh.h"
+
+namespace rubso {
+namespace {
+
+constexpr int kYear = 2024;
+constexpr int kMonth = 3;
+const std::string kProgramDir = RUBSO_PROGRAM_DIR;
+
+std::string Mazovia(const std::string& cp1250) {
+    return ConvertPolishLetters(cp1250, kRowWindows1250, kRowMazovia);
+}
+
+std::string RunCommandLine(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+int Rows(const std::string& tablePath) {
+    DesktopTable table;
+    table.Open(tablePath, DesktopOpenMode::ReadOnly);
+    return table.RecordCount();
+}
+
+class TypicalDayTest : public ::testing::Test {
+  protected:
+    TypicalDayTest() {
+        previousDir_ = std::filesystem::current_path();
+        ::unsetenv("RUBSO_SIM_STATE");
+        App() = AppState{};
+
+        fb::Attachment attachment;
+        db_.Attach(attachment);
+        fixture::TradingOptions trading;
+        trading.year = kYear;
+        fixture::CreateTradingDatabase(attachment, trading);
+        for (const fixture::DemoGroup& group : fixture::DemoGroups()) {
+            fixture::AddGroup(attachment, group.grupa, Mazovia(group.nazwa));
+        }
+        fixture::AddContractor(attachment, 0, "Klient", 1, "1");
+        goods_ = fixture::DemoGoods(300);
+        std::vector<fixture::Good> stored = goods_;
+        for (fixture::Good& good : stored) good.nazwa = Mazovia(good.nazwa);
+        fixture::AddGoods(attachment, kYear, fixture::KodKasaKind::Integer, stored);
+
+        tables_ = fixture::CreateTradingTables(trading_.Path(), kYear, kMonth);
+        std::vector<fixture::AsortGood> asort;
+        std::vector<fixture::StockCard> cards;
+        for (const fixture::Good& good : goods_) {
+            asort.push_back({good.asort, good.nazwa, good.stawkaVat, good.grupa, good.jm});
+            cards.push_back({"01", good.asort, 100, 0, good.cena1, "", {}});
+        }
+        fixture::AddAsortGoods(tables_.asort, asort);
+        fixture::AddStockCards(tables_.kama, cards);
+
+        WriteSettings(db_.Path(), trading_.Path());
+        CopyFromProgramDir("koment.txt");
+        CopyFromProgramDir(kWinIpLibraryFileName);
+    }
+
+    ~TypicalDayTest() override {
+        window_.reset();
+        if (tdmh_) operations_.SetTdmh(nullptr);
+        tdmh_.reset();
+        SetDM(nullptr);
+        dm_.reset();
+        std::filesystem::current_path(previousDir_);
+        WorkLog() = TMyEcho{};
+        App() = AppState{};
+    }
+
+    void WriteSettings(const std::string& database, const std::string& tradingPath) {
+        const std::string ini = "[Rubso]\r\nPth=" + database + "\r\nUser=" + db_.Server().user +
+                                "\r\nPass=" + db_.Server().password +
+                                "\r\n\r\n[Main]\r\nAsorPth=" + tradingPath +
+                                "\r\nBarKod=KOD_EAN\r\nStandLiter=Mazovia\r\nTypDokum=WZ\r\n"
+                                "\r\n[NMain]\r\nStandLiter=Mazovia\r\n"
+                                "\r\n[KASA 1]\r\nNrMag=01\r\nKierWZ=DET\r\nNrRej=1\r\n";
+        ASSERT_TRUE(WriteFileText(ini, program_.File("rubso.INI")));
+    }
+    void CopyFromProgramDir(const std::string& name) {
+        std::filesystem::copy_file(kProgramDir + "/" + name, program_.File(name),
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+
+    // The program's start as its main block does it, with the login dialog
+    // pressed at once ("&Wejście" on the stored connection).
+    void StartProgram() {
+        LoadInstallationSettings(program_.File("rubso"));
+        dm_ = std::make_unique<TDM>();
+        SetDM(dm_.get());
+        window_ = std::make_unique<TFrm>(
+            operations_, source_,
+            [this](QWidget* parent) {
+                TfmLog login(parent);
+                login.Open();
+                login.EnterButton()->click();
+                loginInfo = login.InfoLine()->text().toStdString();
+                if (App().connectResult != 0) App().quitRequested = true;
+            },
+            program_.File("rubso"));
+        if (App().quitRequested) return;
+        tdmh_ = std::make_unique<Tdmh>();
+        operations_.SetTdmh(tdmh_.get());
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window_->StartedUp(); }, 30000));
+    }
+
+    void ShowWork(int page) {
+        window_->MainTabs()->setCurrentIndex(TFrm::kWorkPage);
+        window_->WorkTabs()->setCurrentIndex(page);
+    }
+    std::string Status() const { return ToCp1250(window_->Messages()->text()); }
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> texts;
+        for (const MessageBoxRequest& box : boxes_) texts.push_back(Cp1250ToUtf8(box.text));
+        return texts;
+    }
+    std::string KasaSim(const std::string& arguments) const {
+        return RunCommandLine(kProgramDir + "/kasa-sim --state " + program_.File("sim") + " " +
+                              arguments + " 2>&1");
+    }
+    std::string Scalar(const std::string& sql) const {
+        fb::Attachment attachment;
+        db_.Attach(attachment);
+        fb::Transaction transaction(attachment);
+        transaction.Start();
+        fb::Statement statement(attachment, sql);
+        fb::ResultSet rows = statement.Open(transaction);
+        return rows.Eof() ? "<no row>" : rows.AsString(0);
+    }
+
+    std::optional<ScopedFixedClock> clock_{std::in_place,
+                                           QDateTime(QDate(kYear, kMonth, 15), QTime(18, 30, 0))};
+    test::FbTestDatabase db_;
+    test::TempDir program_;
+    test::TempDir trading_;
+    fixture::TradingTablePaths tables_;
+    std::vector<fixture::Good> goods_;
+    std::filesystem::path previousDir_;
+    std::unique_ptr<TDM> dm_;
+    WindowOperations operations_;
+    DatabaseGoodsListSource source_;
+    std::unique_ptr<TFrm> window_;
+    std::unique_ptr<Tdmh> tdmh_;
+    std::string loginInfo;
+    std::vector<MessageBoxRequest> boxes_;
+    ScopedMessageBoxAnswerer answerer_{[this](const MessageBoxRequest& request) {
+        boxes_.push_back(request);
+        return request.preselected;
+    }};
+};
+
+TEST_F(TypicalDayTest, ADayFromLoginToTheTransferLandsInTheTradingProgramsTables) {
+    StartProgram();
+    ASSERT_FALSE(App().quitRequested) << loginInfo;
+    ASSERT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    EXPECT_EQ("2.18.4", Scalar("select pstring from parametry where nazwa='WERSJA'"));
+    EXPECT_NE(std::string::npos, window_->windowTitle().toStdString().find("KASA 1"));
+    EXPECT_EQ("Kasa 01",
+              window_->RegisterList()->model()->index(0, 0).data().toString().toStdString());
+
+    // Morning: the bread goes to register 1.
+    ShowWork(TFrm::kGoodsPage);
+    GoodsListView* list = window_->Goods()->List();
+    EXPECT_EQ("Ilość pozycji: 300", list->CountLabel()->text().toStdString());
+    const int bread = list->Model().FindAsort("01-001");
+    ASSERT_GE(bread, 0);
+    EXPECT_EQ(
+        "Chleb żytni",
+        list->Model().index(bread, GoodsListModel::kNazwaColumn).data().toString().toStdString());
+    list->GroupList()->item(0)->setCheckState(Qt::Checked);  // "01 Pieczywo"
+    const std::vector<std::string> marked = list->MarkedSymbols();
+    ASSERT_FALSE(marked.empty());
+    window_->Goods()->ExportButton()->click();
+    EXPECT_FALSE(window_->Messages()->IsError()) << Status();
+    EXPECT_EQ(0, list->Model().MarkedCount());
+    EXPECT_NE(std::string::npos, KasaSim("list 1").find("Chleb żytni"));
+
+    // The register's goods, read back.
+    ShowWork(TFrm::kRegisterGoodsPage);
+    window_->RegisterGoodsList()->LoadButton()->click();
+    const std::vector<std::string> lines = window_->RegisterGoodsList()->Lines();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_NE(std::string::npos, Cp1250ToUtf8(lines[3]).find("Chleb żytni"));
+    EXPECT_EQ(static_cast<int>(lines.size()) - 3, window_->Deletion()->Model().rowCount());
+
+    // The shop's day on the register.
+    ASSERT_NE(std::string::npos, KasaSim("sell 1 1 2 2 1 3 4").find("receipt"));
+
+    // Evening: the sales read and the transfer.
+    ShowWork(TFrm::kSalesPage);
+    window_->Sales()->ReadButton()->click();
+    EXPECT_FALSE(window_->Messages()->IsError()) << Status();
+    std::vector<std::string> reads;
+    ListFiles(reads, App().kasaDir, "*.txt");
+    ASSERT_EQ(1u, reads.size());
+
+    window_->Sales()->SendButton()->click();
+    ASSERT_FALSE(window_->Sales()->ReadsList()->isHidden());
+    window_->SendReadAction()->trigger();
+    EXPECT_EQ("Przesłany dok. WZ/101240315", Cp1250ToUtf8(Status()));
+    EXPECT_FALSE(window_->Messages()->IsError());
+    EXPECT_EQ(3, Rows(tables_.maga));
+    EXPECT_EQ(1, Rows(tables_.rejSprz));
+
+    // The counters go back to zero for tomorrow.
+    window_->Sales()->ResetButton()->click();
+    EXPECT_NE(std::string::npos, KasaSim("list 1").find("0 receipts"));
+
+    // Closing stores the list choice and logs the end.
+    window_->Goods()->List()->SetListChoice(GoodsListView::kAll);
+    window_->close();
+    EXPECT_EQ(std::to_string(GoodsListView::kAll),
+              Scalar("select pinteger from parametry where nazwa='FW'"));
+    EXPECT_NE(std::string::npos,
+              ReadFileText(WorkLogPath()).find("***********  Koniec pracy - Close"));
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+}
+
+// --- A day that goes wrong -------------------------------------------------------------
+
+TEST_F(TypicalDayTest, WrongCredentialsAreRefusedWithTheirMessage) {
+    WriteSettings(db_.Path(), trading_.Path());
+    std::string ini = ReadFileText(program_.File("rubso.INI"));
+    ini = ReplaceAll(ini, "Pass=" + db_.Server().password, "Pass=zlehaslo");
+    WriteFileText(ini, program_.File("rubso.INI"));
+    StartProgram();
+    EXPECT_TRUE(App().quitRequested);
+    EXPECT_EQ(1, App().connectResult);
+    EXPECT_EQ("Brak dostępu do bazy (1)", loginInfo);
+    EXPECT_EQ(std::vector<std::string>{"Błędna nazwa użytkownika lub hasło"}, BoxTexts());
+}
+
+TEST_F(TypicalDayTest, ADatabaseThatIsDownIsRefusedAndTheLoginCanTryAgain) {
+    WriteSettings("127.0.0.1/1:/nie/ma/bazy.fdb", trading_.Path());
+    LoadInstallationSettings(program_.File("rubso"));
+    dm_ = std::make_unique<TDM>();
+    SetDM(dm_.get());
+    test::ScopedRecordingOperator operatorSeam;  // the main window's part while it logs in
+    TfmLog login;
+    login.Open();
+    login.show();
+    login.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&login));
+    login.EnterButton()->click();
+    EXPECT_NE(0, App().connectResult);
+    EXPECT_FALSE(App().quitRequested);
+    EXPECT_TRUE(login.PathEdit()->isVisible());
+    EXPECT_NE(std::string::npos,
+              login.InfoLine()->text().toStdString().find("Brak dostępu do bazy"));
+    EXPECT_EQ(1u, operatorSeam->MessageTexts().size());  // the server's or the login's message
+
+    login.PathEdit()->setText(QString::fromStdString(db_.Path()));
+    login.PasswordEdit()->setFocus();
+    login.PasswordEdit()->setText(QString::fromStdString(db_.Server().password));
+    QTest::keyClick(login.PasswordEdit(), Qt::Key_Return);
+    EXPECT_EQ(0, App().connectResult);
+    EXPECT_EQ(db_.Path(), App().dbPath);
+}
+
+TEST_F(TypicalDayTest, ATradingPathThatIsNotThereIsRefusedAndTheOldOneStays) {
+    StartProgram();
+    ASSERT_FALSE(App().quitRequested);
+    QLineEdit* path = window_->TransferParameters()->PathEdit();
+    path->setText("/nie/ma/handlu/");
+    emit path->editingFinished();
+    EXPECT_TRUE(window_->Messages()->IsError());
+    EXPECT_NE(std::string::npos, Cp1250ToUtf8(Status()).find("Brak kartoteki asortymentowej"));
+    EXPECT_EQ(trading_.Path(), App().mainSettings.asorPth);
+    EXPECT_EQ(trading_.Path(), App().iniFile->ReadString("Main", "AsorPth", ""));
+}
+
+TEST_F(TypicalDayTest, WithoutTheRegisterLibraryTheReadFailsInRedAndTheWindowStaysUsable) {
+    std::filesystem::remove(program_.File(kWinIpLibraryFileName));
+    StartProgram();
+    ASSERT_FALSE(App().quitRequested);
+    boxes_.clear();
+    window_->Sales()->ReadButton()->click();
+    EXPECT_TRUE(window_->Messages()->IsError());
+    EXPECT_FALSE(Status().empty());
+    EXPECT_TRUE(window_->Sales()->ReadButton()->isEnabled());
+    ShowWork(TFrm::kGoodsPage);
+    EXPECT_EQ(300, window_->Goods()->List()->Model().rowCount());
+}
+
+TEST_F(TypicalDayTest, AGoodsTableOfAnEarlierYearOnlyIsNamedAndTheWindowStaysUsable) {
+    clock_.reset();
+    clock_.emplace(QDateTime(QDate(kYear + 1, 1, 2), QTime(8, 0, 0)));
+    StartProgram();
+    ASSERT_FALSE(App().quitRequested);
+    boxes_.clear();
+    ShowWork(TFrm::kGoodsPage);
+    ASSERT_FALSE(boxes_.empty());
+    EXPECT_EQ("Brak kartoteki towarów Kartas2025 w bazie danych (rok pracy 2025)",
+              BoxTexts().back());
+    EXPECT_EQ(0, window_->Goods()->List()->Model().rowCount());
+    EXPECT_TRUE(window_->Goods()->ExportButton()->isEnabled());
+    ShowWork(TFrm::kSalesPage);
+    EXPECT_EQ(TFrm::kSalesPage, window_->WorkTabs()->currentIndex());
+}
+
+}  // namespace
+}  // namespace rubso
