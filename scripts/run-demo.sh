@@ -9,7 +9,8 @@
 #   ./scripts/run-demo.sh --prepare-only  # prepare, print how to start
 #
 # Environment: RUBSO_BUILD_DIR (build), RUBSO_DEMO_DIR (<build>/demo),
-# RUBSO_DEMO_GOODS (goods in the catalogue, default 300), RUBSO_DEMO_VNC_PORT
+# RUBSO_DEMO_GOODS (goods in the catalogue; default: the shop's own, about
+# 250; more are numbered test goods), RUBSO_DEMO_VNC_PORT
 # (5900; used when there is no display: connect a VNC viewer to it), and the
 # server's RUBSO_FB_ROOT, RUBSO_FB_PORT, RUBSO_FB_PASSWORD.
 set -euo pipefail
@@ -37,7 +38,7 @@ cp -r "$build/app/help" "$demo/help"
 database="$RUBSO_FB_DATA/rubso-demo.fdb"
 "$build/app/rubso-demo-data" --database "$RUBSO_FB_HOST:$database" \
   --user "$RUBSO_FB_USER" --password "$RUBSO_FB_PASSWORD" \
-  --goods "${RUBSO_DEMO_GOODS:-300}" --recreate \
+  --goods "${RUBSO_DEMO_GOODS:-0}" --recreate \
   --trading-dir "$demo/handel" --register-dir "$demo"
 
 # The program's settings: the connection, the trading program's tables and

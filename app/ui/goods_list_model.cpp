@@ -1,6 +1,7 @@
 #include "app/ui/goods_list_model.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 #include <stdexcept>
 
@@ -9,6 +10,17 @@
 
 namespace rubso {
 namespace {
+
+// The screen's bytes for every byte of a letter standard: one table, built
+// once per load, instead of a conversion table per name.
+std::array<char, 256> ScreenByteMap(int letterStandardIndex) {
+    std::string all(256, '\0');
+    for (int b = 0; b < 256; ++b) all[static_cast<std::size_t>(b)] = static_cast<char>(b);
+    const std::string converted = rubso::ScreenName(all, letterStandardIndex);
+    std::array<char, 256> map{};
+    for (std::size_t b = 0; b < 256; ++b) map[b] = converted[b];
+    return map;
+}
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     if (prefix.size() > text.size()) return false;
@@ -34,13 +46,16 @@ void GoodsListModel::SetRows(std::vector<GoodsListRow> rows, int letterStandardI
     rows_ = std::move(rows);
     screenNames_.clear();
     screenNames_.reserve(rows_.size());
+    const std::array<char, 256> map = ScreenByteMap(letterStandardIndex);
     for (const GoodsListRow& row : rows_) {
-        screenNames_.push_back(rubso::ScreenName(row.nazwa, letterStandardIndex));
+        std::string& name = screenNames_.emplace_back(row.nazwa);
+        for (char& c : name) c = map[static_cast<unsigned char>(c)];
     }
     order_.resize(rows_.size());
     std::iota(order_.begin(), order_.end(), 0);
     marked_.assign(rows_.size(), 0);
     markedCount_ = 0;
+    sorted_ = false;
     endResetModel();
     sort(sortColumn_, sortOrder_);
 }
@@ -130,8 +145,11 @@ bool GoodsListModel::setData(const QModelIndex& index, const QVariant& value, in
 
 void GoodsListModel::sort(int column, Qt::SortOrder order) {
     if (column <= kTickColumn || column >= kColumnCount) return;
+    // The rows do not change between loads: the same order again is a no-op.
+    if (sorted_ && column == sortColumn_ && order == sortOrder_) return;
     sortColumn_ = column;
     sortOrder_ = order;
+    sorted_ = true;
     if (order_.size() < 2) return;
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -90,6 +90,7 @@ class GoodsListModel : public QAbstractTableModel {
     int markedCount_ = 0;
     int sortColumn_ = kAsortColumn;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    bool sorted_ = false;  // order_ follows sortColumn_ and sortOrder_
 };
 
 }  // namespace rubso

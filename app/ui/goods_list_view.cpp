@@ -50,6 +50,8 @@ GoodsListView::GoodsListView(GoodsListSource& source, QWidget* parent)
     grid_->setColumnWidth(GoodsListModel::kCenaColumn, 70);
     grid_->setColumnWidth(GoodsListModel::kVatColumn, 45);
     grid_->setColumnWidth(GoodsListModel::kPluColumn, 55);
+    grid_->horizontalHeader()->setSectionResizeMode(GoodsListModel::kNazwaColumn,
+                                                    QHeaderView::Stretch);
     grid_->installEventFilter(this);
     connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         RunUiCommand([&] {
