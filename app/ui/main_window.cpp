@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -296,8 +297,10 @@ void TFrm::closeEvent(QCloseEvent* event) {
 }
 
 void TFrm::RunClose() {
+    // The closing line is written even when storing the choice fails (a
+    // connection lost meanwhile).
+    const auto logEnd = qScopeGuard([] { WriteWorkLog("***********  Koniec pracy - Close"); });
     operations_.StoreListChoiceAndDisconnect(goods_->List()->ListChoice());
-    WriteWorkLog("***********  Koniec pracy - Close");
 }
 
 void TFrm::UpdateTitle() {

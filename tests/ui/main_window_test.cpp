@@ -646,5 +646,15 @@ TEST_F(MainWindowTest, ExitLogsExitThenCloseAndStoresTheListChoice) {
     EXPECT_EQ("***********  Koniec pracy - Close", log.back());
 }
 
+TEST_F(MainWindowTest, AFailedStoreAtCloseIsReportedAndTheClosingLineIsStillWritten) {
+    Start();
+    ops_.failWith = "connection lost";
+    window_->close();
+    EXPECT_FALSE(window_->isVisible());
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("connection lost", boxes_[0].text);
+    EXPECT_TRUE(Logged("***********  Koniec pracy - Close"));
+}
+
 }  // namespace
 }  // namespace rubso
