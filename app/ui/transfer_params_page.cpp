@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/core/app_state.h"
@@ -80,8 +81,15 @@ void TfmPOE::Refresh() {
     path_->setText(FromCp1250(values_.path));
     typDokum_->setText(FromCp1250(values_.typDokum));
     ean_->setChecked(values_.useEan);
-    // The letter-standard box keeps its own text: showing the page does not
-    // choose a standard.
+    // The box shows the standard the settings hold, so the operator sees
+    // which letters are in force; showing it saves nothing and changes no
+    // conversion.
+    {
+        const QSignalBlocker quiet(standLiter_);
+        const QString standard = FromCp1250(values_.standLiter);
+        standLiter_->setCurrentIndex(standLiter_->findText(standard));
+        standLiter_->setCurrentText(standard);
+    }
     FillColumnLists();
 }
 

@@ -39,6 +39,7 @@
 #include "app/ui/message_field.h"
 #include "app/ui/register_params_page.h"
 #include "app/ui/sales_page.h"
+#include "app/ui/transfer_params_page.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/fake_goods_source.h"
 #include "tests/ui/fake_window_operations.h"
@@ -629,6 +630,16 @@ TEST_F(MainWindowTest, LeavingAFieldOfTheRegisterPageWritesItsSection) {
     warehouse->setText("m01");
     emit warehouse->editingFinished();
     EXPECT_EQ("M01", App().iniFile->ReadString("KASA 1", "NrMag", ""));
+}
+
+TEST_F(MainWindowTest, TransferPageShowsTheStoredLetterStandardWithoutSavingIt) {
+    App().iniFile->WriteString("Main", "StandLiter", "Mazovia");
+    Start();
+    window_->TransferParameters()->Refresh();
+    QComboBox* letters = window_->TransferParameters()->LetterStandardChoice();
+    EXPECT_EQ("Mazovia", letters->currentText().toStdString());
+    EXPECT_EQ(0, letters->currentIndex());
+    EXPECT_EQ("Mazovia", App().iniFile->ReadString("Main", "StandLiter", ""));
 }
 
 // --- Closing
