@@ -642,6 +642,37 @@ TEST_F(MainWindowTest, TransferPageShowsTheStoredLetterStandardWithoutSavingIt) 
     EXPECT_EQ("Mazovia", App().iniFile->ReadString("Main", "StandLiter", ""));
 }
 
+// Every page renders. With RUBSO_SCREENSHOT_DIR set (scripts/screenshots.sh
+// runs this under Xvfb) each page is also saved there as a PNG file for
+// people to look at.
+TEST_F(MainWindowTest, EveryPageRendersToAPicture) {
+    Start();
+    window_->resize(1100, 830);
+    const QString directory = qEnvironmentVariable("RUBSO_SCREENSHOT_DIR");
+    const auto render = [&](const QString& name) {
+        QApplication::processEvents();
+        const QPixmap picture = window_->grab();
+        EXPECT_FALSE(picture.isNull()) << name.toStdString();
+        if (!directory.isEmpty()) {
+            EXPECT_TRUE(picture.save(directory + "/" + name + ".png")) << name.toStdString();
+        }
+    };
+    window_->MainTabs()->setCurrentIndex(TFrm::kWorkPage);
+    for (int page = 0; page < window_->WorkTabs()->count(); ++page) {
+        window_->WorkTabs()->setCurrentIndex(page);
+        render(QStringLiteral("praca-%1").arg(page + 1));
+    }
+    window_->MainTabs()->setCurrentIndex(TFrm::kParamPage);
+    for (int page = 0; page < window_->ParamTabs()->count(); ++page) {
+        window_->ParamTabs()->setCurrentIndex(page);
+        render(QStringLiteral("parametry-%1").arg(page + 1));
+    }
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    render(QStringLiteral("raport"));
+    window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
+    render(QStringLiteral("o-programie"));
+}
+
 // --- Closing
 // --------------------------------------------------------------------------------------------
 
