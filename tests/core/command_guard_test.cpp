@@ -15,17 +15,15 @@
 #include "app/core/work_log.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/work_log_fixture.h"
 
 namespace rubso {
 namespace {
 
+using test::ReadBytes;
+
 using test::RecordingOperator;
 using test::ScopedRecordingOperator;
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // --- The report text --------------------------------------------------------
 
@@ -59,28 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- The guard --------------------------------------------------------------
 
-// A work log in a fresh directory at a fixed moment, and a recording operator.
-class CommandGuardTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        saved_ = WorkLog();
-        InitWorkLog(dir_.Path(), QDate(2024, 3, 15));
-        ClearErrorContext();
-    }
-    void TearDown() override {
-        ClearErrorContext();
-        WorkLog() = saved_;
-    }
-
-    std::string Log() const { return ReadBytes(WorkLogPath()); }
-
-    test::TempDir dir_;
-    ScopedFixedClock clock_{QDateTime(QDate(2024, 3, 15), QTime(14, 5, 33))};
-    ScopedRecordingOperator operator_;
-
-  private:
-    TMyEcho saved_;
-};
+using CommandGuardTest = test::WorkLogFixture;
 
 TEST_F(CommandGuardTest, CompletedCommandReturnsTrueAndShowsNothing) {
     bool ran = false;

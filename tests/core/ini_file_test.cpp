@@ -16,16 +16,13 @@
 namespace rubso {
 namespace {
 
+using test::ReadBytes;
+
 using Names = std::vector<std::string>;
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class IniFileTest : public ::testing::Test {

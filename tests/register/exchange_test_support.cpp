@@ -24,18 +24,6 @@ void PrintTo(const RecordingOperator::Status& status, std::ostream* out) {
     *out << (status.error ? "error " : "normal ") << ::testing::PrintToString(status.text);
 }
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << bytes;
-}
-
 ProgramDir::ProgramDir() {
     previousDir_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_.Path());

@@ -37,9 +37,6 @@ inline const QDateTime kExchangeNow(QDate(kExchangeYear, 3, 16), QTime(10, 30, 0
 // Prints a message-field entry in a failed expectation.
 void PrintTo(const RecordingOperator::Status& status, std::ostream* out);
 
-// Whole-file helpers (bytes, no conversion).
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
 
 // The program directory, the state and the operator, without a database.
 class ProgramDir {

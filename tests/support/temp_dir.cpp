@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace rubso::test {
@@ -22,6 +24,16 @@ TempDir::~TempDir() {
                                      std::filesystem::perm_options::add, ignored);
     }
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
 }
 
 }  // namespace rubso::test

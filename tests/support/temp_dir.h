@@ -21,4 +21,9 @@ private:
     std::string path_;
 };
 
+// Whole-file helpers for tests: bytes as stored, no conversion. ReadBytes
+// gives "" for a missing file; WriteBytes creates or truncates.
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
 }  // namespace rubso::test

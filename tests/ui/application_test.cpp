@@ -17,14 +17,12 @@
 #include "app/core/work_log.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/work_log_fixture.h"
 
 namespace rubso {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadBytes;
 
 // One application object for the whole test program, as in the real one.
 class ApplicationEnvironment : public ::testing::Environment {
@@ -62,27 +60,9 @@ class ThrowingObject : public QObject {
     int counted = 0;
 };
 
-class ApplicationTest : public ::testing::Test {
+class ApplicationTest : public test::WorkLogFixture {
   protected:
-    void SetUp() override {
-        saved_ = WorkLog();
-        InitWorkLog(dir_.Path(), QDate(2024, 3, 15));
-        ClearErrorContext();
-    }
-    void TearDown() override {
-        ClearErrorContext();
-        WorkLog() = saved_;
-    }
-
-    std::string Log() const { return ReadBytes(WorkLogPath()); }
-
-    test::TempDir dir_;
-    ScopedFixedClock clock_{QDateTime(QDate(2024, 3, 15), QTime(14, 5, 33))};
-    test::ScopedRecordingOperator operator_;
     ThrowingObject object_;
-
-  private:
-    TMyEcho saved_;
 };
 
 TEST_F(ApplicationTest, ExceptionFromSentEventIsHandledAndEventReportedUnhandled) {
