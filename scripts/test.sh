@@ -17,4 +17,8 @@ export RUBSO_FB_PORT=${RUBSO_FB_PORT:-3056}
 eval "$(./scripts/firebird-server.sh start)"
 trap './scripts/firebird-server.sh stop' EXIT
 
-ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300
+# A test that fails is run once more: a few Firebird-backed tests have failed
+# once under parallel load and passed on every rerun (being looked into);
+# a real fault fails both runs.
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300 \
+  --repeat until-pass:2
