@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   firebird3.0-server firebird3.0-utils firebird-dev libfbclient2
-  pxlib-dev
+  pxlib-dev zlib1g-dev
   xvfb xauth
 )
 

@@ -1,5 +1,6 @@
 #include "db/desktop/desktop_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,8 @@
 #include <set>
 
 #include "app/core/codepage.h"
+#include "db/desktop/desktop_io.h"
+#include "db/desktop/desktop_journal.h"
 
 // pxlib declares its functions without C linkage for C++.
 extern "C" {
@@ -46,6 +49,8 @@ constexpr int kKeyedTable = 0;
 constexpr int kUnkeyedTable = 2;
 constexpr int kMaxBlockNumber = 0xFFFF;
 constexpr std::size_t kMaxFieldNameLength = 25;
+// Held bytes of a file without a journal that are written before Flush.
+constexpr std::size_t kHeldLimit = std::size_t{4} << 20;
 
 unsigned ReadU16(const std::string& bytes, int at) {
     return static_cast<unsigned char>(bytes[at]) |
@@ -104,32 +109,33 @@ int BlockKilobytesFor(int recordSize) {
 
 // --- Opening and checking ----------------------------------------------------
 
-DesktopFile::DesktopFile(std::string path, std::FILE* file, bool writable)
-    : path_(std::move(path)), file_(file), writable_(writable) {}
+DesktopFile::DesktopFile(std::string path, int fd, bool writable)
+    : path_(std::move(path)), fd_(fd), writable_(writable) {}
 
 DesktopFile::~DesktopFile() {
-    if (file_ != nullptr) std::fclose(file_);
+    if (journal_ != nullptr) journal_->Forget(this);
+    if (fd_ >= 0) close(fd_);
 }
 
 std::unique_ptr<DesktopFile> DesktopFile::Open(const std::string& path, bool writable) {
-    std::FILE* file = std::fopen(path.c_str(), writable ? "r+b" : "rb");
-    if (file == nullptr) {
+    const int fd = open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0) {
         const int error = errno;
         if (error == ENOENT) throw DesktopTableError(TableMessage(path, "the file does not exist"));
         throw DesktopTableError(TableMessage(path, std::string("cannot open the file ") +
                                                        (writable ? "for writing" : "for reading") +
                                                        ": " + std::strerror(error)));
     }
-    std::unique_ptr<DesktopFile> table(new DesktopFile(path, file, writable));
+    std::unique_ptr<DesktopFile> table(new DesktopFile(path, fd, writable));
     struct stat status {};
-    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         table->Fail("this is not a regular file");
     }
     table->fileSize_ = status.st_size;
     table->ReadFixedHeader();
     // pxlib follows the block chain when it opens a file and never stops on a
     // chain that runs in a circle, so the chain is checked before pxlib reads.
-    table->ReadChain();
+    table->CheckChainAgainstHeader(table->ReadChain(table->BlocksInFile()));
     table->ReadFields();
     return table;
 }
@@ -252,14 +258,20 @@ void DesktopFile::ReadFields() {
     }
 }
 
-void DesktopFile::ReadChain() {
+int DesktopFile::BlocksInFile() const {
+    const long long room = fileSize_ - headerSize_;
+    return room <= 0 ? 0
+                     : static_cast<int>(std::min<long long>(kMaxBlockNumber, room / blockSize_));
+}
+
+DesktopFile::ChainFacts DesktopFile::ReadChain(int blockLimit) {
     chain_.clear();
-    std::vector<bool> seen(static_cast<std::size_t>(totalBlocks_) + 1, false);
+    ChainFacts facts;
+    std::vector<bool> seen(static_cast<std::size_t>(std::max(blockLimit, totalBlocks_)) + 1, false);
     int number = firstBlock_;
     int previous = 0;
-    long long records = 0;
     while (number != 0) {
-        if (number > totalBlocks_) {
+        if (number > blockLimit && number > totalBlocks_) {
             Fail("the block chain refers to block " + std::to_string(number) +
                  ", but the header counts " + std::to_string(totalBlocks_) + " blocks");
         }
@@ -273,7 +285,7 @@ void DesktopFile::ReadChain() {
                  std::to_string(offset) + ", the file has " + std::to_string(fileSize_));
         }
         std::string head(kBlockHeadSize, '\0');
-        ReadAt(offset, head.data(), head.size());
+        ReadFromDisk(offset, head.data(), head.size());
         const int next = static_cast<int>(ReadU16(head, 0));
         const int back = static_cast<int>(ReadU16(head, 2));
         const int lastRecordAt = static_cast<std::int16_t>(ReadU16(head, 4));
@@ -293,19 +305,78 @@ void DesktopFile::ReadChain() {
                  std::to_string(end) + ", the file has " + std::to_string(fileSize_));
         }
         chain_.push_back({number, count});
-        records += count;
+        facts.records += count;
+        facts.highestBlock = std::max(facts.highestBlock, number);
         previous = number;
         number = next;
     }
-    if (records != recordCount_) {
-        Fail("the header counts " + std::to_string(recordCount_) + " records, the blocks hold " +
-             std::to_string(records));
-    }
-    if (writable_ && !chain_.empty() && chain_.back().number != lastBlock_) {
-        Fail("the header's last block (" + std::to_string(lastBlock_) +
-             ") is not the end of the block chain (" + std::to_string(chain_.back().number) + ")");
-    }
     RenumberChain();
+    return facts;
+}
+
+// A header whose counters lag behind the blocks is what a write leaves that
+// stopped between a block and the header: the blocks hold the truth and the
+// header can be rebuilt from them.
+void DesktopFile::CheckChainAgainstHeader(const ChainFacts& facts) {
+    std::string detail;
+    std::string advice;
+    if (facts.highestBlock > totalBlocks_) {
+        detail = "the block chain refers to block " + std::to_string(facts.highestBlock) +
+                 ", but the header counts " + std::to_string(totalBlocks_) + " blocks";
+        advice = Cp1250("łańcuch bloków sięga bloku ") + std::to_string(facts.highestBlock) +
+                 Cp1250(", a nagłówek liczy ") + std::to_string(totalBlocks_) + Cp1250(" bloków");
+    } else if (facts.records != recordCount_) {
+        detail = "the header counts " + std::to_string(recordCount_) +
+                 " records, the blocks hold " + std::to_string(facts.records);
+        advice = Cp1250("nagłówek podaje ") + std::to_string(recordCount_) +
+                 Cp1250(" wierszy, a bloki zawierają ") + std::to_string(facts.records);
+    } else if (writable_ && !chain_.empty() && chain_.back().number != lastBlock_) {
+        detail = "the header's last block (" + std::to_string(lastBlock_) +
+                 ") is not the end of the block chain (" + std::to_string(chain_.back().number) +
+                 ")";
+        advice = Cp1250("nagłówek podaje jako ostatni blok ") + std::to_string(lastBlock_) +
+                 Cp1250(", a łańcuch bloków kończy się na bloku ") +
+                 std::to_string(chain_.back().number);
+    } else {
+        return;
+    }
+    throw DesktopHeaderMismatch(
+        TableMessage(path_, detail),
+        Cp1250("Tabela ") + path_ + Cp1250(" jest niespójna: ") + advice +
+            Cp1250(" (zapis przerwany między blokiem a nagłówkiem). Wiersze w blokach są "
+                   "całe; nagłówek odtworzy z nich polecenie: rubso-repair-table \"") +
+            path_ + "\"");
+}
+
+bool DesktopFile::RepairHeader(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        throw DesktopTableError(
+            TableMessage(path, "cannot open the file for writing: " + ErrnoText()));
+    }
+    std::unique_ptr<DesktopFile> table(new DesktopFile(path, fd, true));
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        table->Fail("this is not a regular file");
+    }
+    table->fileSize_ = status.st_size;
+    table->ReadFixedHeader();
+    const ChainFacts facts = table->ReadChain(table->BlocksInFile());
+    if (facts.records > INT_MAX) table->Fail("the blocks hold too many records");
+    const int blocks = std::max(table->totalBlocks_, facts.highestBlock);
+    const bool agrees = facts.records == table->recordCount_ && blocks == table->totalBlocks_ &&
+                        (table->chain_.empty() || table->chain_.back().number == table->lastBlock_);
+    if (agrees) return false;
+    table->recordCount_ = static_cast<int>(facts.records);
+    table->blocksInUse_ += blocks - table->totalBlocks_;
+    table->totalBlocks_ = blocks;
+    table->maxBlocks_ = std::max(table->maxBlocks_, blocks);
+    if (!table->chain_.empty()) table->lastBlock_ = table->chain_.back().number;
+    table->WriteCounters();
+    table->WriteHeld();
+    table->SyncWritten();
+    table->Close();
+    return true;
 }
 
 // --- Creating ----------------------------------------------------------------
@@ -441,12 +512,12 @@ int DesktopFile::AppendRecord(const char* record) {
         if (totalBlocks_ >= kMaxBlockNumber) Fail("the table has no room for another block");
         const int number = totalBlocks_ + 1;
         const int previous = chain_.empty() ? 0 : chain_.back().number;
-        std::string block(static_cast<std::size_t>(blockSize_), '\0');
+        std::string& block = Hold(number);
+        std::fill(block.begin(), block.end(), '\0');
         PutU16(block.data(), 0);
         PutU16(block.data() + 2, static_cast<unsigned>(previous));
         PutU16(block.data() + 4, 0);  // one record: the last one starts at 0
         std::memcpy(block.data() + kBlockHeadSize, record, static_cast<std::size_t>(recordSize_));
-        WriteAt(BlockOffset(number), block.data(), block.size());
         if (!chain_.empty()) {
             WriteBlockHead(previous, number, PreviousInChain(chain_.size() - 1),
                            chain_.back().count);
@@ -458,10 +529,11 @@ int DesktopFile::AppendRecord(const char* record) {
         maxBlocks_ = std::max(maxBlocks_, totalBlocks_);
         lastBlock_ = number;
         chain_.push_back({number, 1});
+        chainStart_.push_back(recordCount_);
     }
     ++recordCount_;
     WriteCounters();
-    RenumberChain();
+    AfterChange();
     return recordCount_ - 1;
 }
 
@@ -472,6 +544,7 @@ void DesktopFile::UpdateRecord(int recno, const char* record) {
     WriteAt(BlockOffset(chain_[position].number) + kBlockHeadSize +
                 static_cast<long long>(slot) * recordSize_,
             record, static_cast<std::size_t>(recordSize_));
+    AfterChange();
 }
 
 void DesktopFile::DeleteRecord(int recno) {
@@ -479,16 +552,15 @@ void DesktopFile::DeleteRecord(int recno) {
     if (recno < 0 || recno >= recordCount_) Fail("record " + std::to_string(recno) + " is gone");
     const auto [position, slot] = Position(recno);
     Block& entry = chain_[position];
-    const long long dataAt = BlockOffset(entry.number) + kBlockHeadSize;
     if (entry.count > 1) {
         // The later records of the block move up by one.
         const int later = entry.count - slot - 1;
         if (later > 0) {
-            std::string moved(static_cast<std::size_t>(later) * recordSize_, '\0');
-            ReadAt(dataAt + static_cast<long long>(slot + 1) * recordSize_, moved.data(),
-                   moved.size());
-            WriteAt(dataAt + static_cast<long long>(slot) * recordSize_, moved.data(),
-                    moved.size());
+            std::string& block = Hold(entry.number);
+            char* data = block.data() + kBlockHeadSize;
+            std::memmove(data + static_cast<std::ptrdiff_t>(slot) * recordSize_,
+                         data + static_cast<std::ptrdiff_t>(slot + 1) * recordSize_,
+                         static_cast<std::size_t>(later) * recordSize_);
         }
         WriteBlockHead(entry.number, NextInChain(position), PreviousInChain(position),
                        entry.count - 1);
@@ -499,7 +571,8 @@ void DesktopFile::DeleteRecord(int recno) {
     }
     --recordCount_;
     WriteCounters();
-    RenumberChain();
+    RenumberChain(position);
+    AfterChange();
 }
 
 void DesktopFile::RemoveEmptyBlock(std::size_t position) {
@@ -547,22 +620,120 @@ void DesktopFile::RemoveEmptyBlock(std::size_t position) {
 void DesktopFile::Flush() {
     if (!writable_) return;
     CheckUsable();
-    if (std::fflush(file_) != 0) FailWrite("handing the changes to the system failed");
+    if (journal_ == nullptr) WriteHeld();
 }
 
 void DesktopFile::Sync() {
     if (!writable_) return;
-    Flush();
-    if (fsync(fileno(file_)) != 0) FailWrite("writing the changes to the disk failed");
+    CheckUsable();
+    if (journal_ != nullptr) {
+        journal_->Checkpoint();
+    } else {
+        WriteHeld();
+    }
+    SyncWritten();
 }
 
 void DesktopFile::Close() {
-    if (file_ == nullptr) return;
+    if (fd_ < 0) return;
     std::string problem;
-    if (writable_ && !broken_ && std::fflush(file_) != 0) problem = ErrnoText();
-    if (std::fclose(file_) != 0 && problem.empty()) problem = ErrnoText();
-    file_ = nullptr;
-    if (!problem.empty()) Fail("closing the file failed: " + problem);
+    if (writable_ && !broken_) {
+        try {
+            if (journal_ != nullptr) {
+                journal_->Checkpoint();
+                SyncWritten();
+            } else {
+                WriteHeld();
+            }
+        } catch (const DesktopTableError& error) {
+            problem = error.what();
+        }
+    }
+    if (journal_ != nullptr) journal_->Forget(this);
+    journal_ = nullptr;
+    if (close(fd_) != 0 && problem.empty())
+        problem = TableMessage(path_, "closing the file failed: " + ErrnoText());
+    fd_ = -1;
+    if (!problem.empty()) throw DesktopTableError(problem);
+}
+
+// --- Under a journal ------------------------------------------------------------
+
+void DesktopFile::AttachJournal(DesktopJournal* journal) {
+    CheckWritable();
+    WriteHeld();
+    journal_ = journal;
+    originalLength_ = fileSize_;
+    saved_.clear();
+    originals_.clear();
+}
+
+void DesktopFile::DetachJournal() {
+    journal_ = nullptr;
+    saved_.clear();
+    originals_.clear();
+}
+
+std::vector<DesktopFile::Original> DesktopFile::TakeOriginals() {
+    std::vector<Original> taken;
+    taken.swap(originals_);
+    return taken;
+}
+
+void DesktopFile::WriteHeld() {
+    CheckUsable();
+    // Blocks past the file's end go first and the header last, so that a
+    // write that fails part-way (a full disk) leaves nothing that refers to a
+    // block that is not there. Runs of neighbouring blocks go out with one
+    // call each.
+    const auto fresh = held_.lower_bound(
+        static_cast<int>(std::max<long long>(0, fileSize_ - headerSize_) / blockSize_) + 1);
+    WriteBlocks(fresh, held_.end());
+    WriteBlocks(held_.begin(), fresh);
+    held_.clear();
+    heldBytes_ = 0;
+    if (headerHeld_) {
+        const int error = desktop_io::WriteAt(fd_, head_.data(), head_.size(), 0);
+        if (error != 0) FailWrite("writing failed", error);
+        written_ = true;
+        headerHeld_ = false;
+    }
+}
+
+void DesktopFile::WriteBlocks(std::map<int, std::string>::iterator from,
+                              std::map<int, std::string>::iterator to) {
+    std::string run;
+    while (from != to) {
+        const int first = from->first;
+        int last = first;
+        run = from->second;
+        for (++from; from != to && from->first == last + 1; ++from) {
+            run += from->second;
+            ++last;
+        }
+        const long long offset = BlockOffset(first);
+        const int error =
+            desktop_io::WriteAt(fd_, run.data(), run.size(), static_cast<off_t>(offset));
+        if (error != 0) FailWrite("writing failed", error);
+        written_ = true;
+        fileSize_ = std::max(fileSize_, offset + static_cast<long long>(run.size()));
+    }
+}
+
+void DesktopFile::SyncWritten() {
+    if (!written_) return;
+    const int error = desktop_io::SyncFile(fd_);
+    if (error != 0) FailWrite("writing the changes to the disk failed", error);
+}
+
+void DesktopFile::Abandon(const std::string& reason) {
+    held_.clear();
+    heldBytes_ = 0;
+    headerHeld_ = false;
+    originals_.clear();
+    journal_ = nullptr;
+    broken_ = true;
+    brokenReason_ = reason;
 }
 
 // --- Helpers -------------------------------------------------------------------
@@ -571,14 +742,15 @@ void DesktopFile::Fail(const std::string& detail) const {
     throw DesktopTableError(TableMessage(path_, detail));
 }
 
-void DesktopFile::FailWrite(const std::string& what) {
+void DesktopFile::FailWrite(const std::string& what, int error) {
     broken_ = true;
-    Fail(what + ": " + ErrnoText());
+    brokenReason_ = "an earlier write failed; the table must be closed and opened again";
+    Fail(what + ": " + std::strerror(error));
 }
 
 void DesktopFile::CheckUsable() const {
-    if (file_ == nullptr) Fail("the table is closed");
-    if (broken_) Fail("an earlier write failed; the table must be closed and opened again");
+    if (fd_ < 0) Fail("the table is closed");
+    if (broken_) Fail(brokenReason_);
 }
 
 void DesktopFile::CheckWritable() const {
@@ -590,20 +762,70 @@ long long DesktopFile::BlockOffset(int number) const {
     return headerSize_ + static_cast<long long>(number - 1) * blockSize_;
 }
 
-void DesktopFile::ReadAt(long long offset, char* out, std::size_t size) {
-    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
-        Fail("reading failed: " + ErrnoText());
-    }
-    if (std::fread(out, 1, size, file_) != size) {
-        if (std::ferror(file_) != 0) Fail("reading failed: " + ErrnoText());
-        Fail("the file ends before byte " + std::to_string(offset + static_cast<long long>(size)) +
-             " (it was truncated)");
+void DesktopFile::ReadFromDisk(long long offset, char* out, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = pread(fd_, out + done, size - done,
+                                  static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            Fail("reading failed: " + ErrnoText());
+        }
+        if (got == 0) {
+            Fail("the file ends before byte " +
+                 std::to_string(offset + static_cast<long long>(size)) + " (it was truncated)");
+        }
+        done += static_cast<std::size_t>(got);
     }
 }
 
+void DesktopFile::ReadAt(long long offset, char* out, std::size_t size) {
+    // The header is never held as bytes; data ranges go block by block.
+    if (held_.empty() || offset < headerSize_) {
+        ReadFromDisk(offset, out, size);
+        return;
+    }
+    while (size > 0) {
+        const int number = static_cast<int>((offset - headerSize_) / blockSize_) + 1;
+        const long long within = offset - BlockOffset(number);
+        const std::size_t part = std::min(size, static_cast<std::size_t>(blockSize_ - within));
+        const auto it = held_.find(number);
+        if (it != held_.end()) {
+            std::memcpy(out, it->second.data() + within, part);
+        } else {
+            ReadFromDisk(offset, out, part);
+        }
+        out += part;
+        offset += static_cast<long long>(part);
+        size -= part;
+    }
+}
+
+std::string& DesktopFile::Hold(int number) {
+    const auto found = held_.find(number);
+    if (found != held_.end()) return found->second;
+    const long long offset = BlockOffset(number);
+    std::string block(static_cast<std::size_t>(blockSize_), '\0');
+    const long long onDisk = std::clamp<long long>(fileSize_ - offset, 0, blockSize_);
+    if (onDisk > 0) ReadFromDisk(offset, block.data(), static_cast<std::size_t>(onDisk));
+    if (journal_ != nullptr && offset < originalLength_ && saved_.insert(number).second) {
+        const long long original = std::min<long long>(blockSize_, originalLength_ - offset);
+        originals_.push_back({offset, block.substr(0, static_cast<std::size_t>(original))});
+    }
+    heldBytes_ += block.size();
+    return held_.emplace(number, std::move(block)).first->second;
+}
+
 void DesktopFile::WriteAt(long long offset, const char* data, std::size_t size) {
-    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) FailWrite("writing failed");
-    if (std::fwrite(data, 1, size, file_) != size) FailWrite("writing failed");
+    while (size > 0) {
+        const int number = static_cast<int>((offset - headerSize_) / blockSize_) + 1;
+        const long long within = offset - BlockOffset(number);
+        const std::size_t part = std::min(size, static_cast<std::size_t>(blockSize_ - within));
+        std::memcpy(Hold(number).data() + within, data, part);
+        data += part;
+        offset += static_cast<long long>(part);
+        size -= part;
+    }
 }
 
 void DesktopFile::WriteBlockHead(int number, int next, int previous, int count) {
@@ -615,6 +837,11 @@ void DesktopFile::WriteBlockHead(int number, int next, int previous, int count) 
 }
 
 void DesktopFile::WriteCounters() {
+    if (journal_ != nullptr && saved_.insert(0).second) {
+        std::string original(head_.size(), '\0');
+        ReadFromDisk(0, original.data(), original.size());
+        originals_.push_back({0, std::move(original)});
+    }
     PutU32(head_.data() + kRecordCountAt, static_cast<std::uint32_t>(recordCount_));
     PutU16(head_.data() + kBlocksInUseAt, static_cast<unsigned>(blocksInUse_));
     PutU16(head_.data() + kTotalBlocksAt, static_cast<unsigned>(totalBlocks_));
@@ -622,7 +849,15 @@ void DesktopFile::WriteCounters() {
     PutU16(head_.data() + kLastBlockAt, static_cast<unsigned>(lastBlock_));
     PutU16(head_.data() + kMaxBlocksAt, static_cast<unsigned>(maxBlocks_));
     PutU32(head_.data() + kAutoIncrementAt, static_cast<std::uint32_t>(autoIncrement_));
-    WriteAt(0, head_.data(), head_.size());
+    headerHeld_ = true;
+}
+
+void DesktopFile::AfterChange() {
+    if (journal_ != nullptr) {
+        journal_->HeldGrew();
+    } else if (heldBytes_ > kHeldLimit) {
+        WriteHeld();
+    }
 }
 
 std::pair<std::size_t, int> DesktopFile::Position(int recno) const {
@@ -642,10 +877,11 @@ int DesktopFile::PreviousInChain(std::size_t position) const {
     return position > 0 ? chain_[position - 1].number : 0;
 }
 
-void DesktopFile::RenumberChain() {
+void DesktopFile::RenumberChain(std::size_t from) {
     chainStart_.resize(chain_.size());
-    int start = 0;
-    for (std::size_t i = 0; i < chain_.size(); ++i) {
+    from = std::min(from, chain_.size());
+    int start = from == 0 ? 0 : chainStart_[from - 1] + chain_[from - 1].count;
+    for (std::size_t i = from; i < chain_.size(); ++i) {
         chainStart_[i] = start;
         start += chain_[i].count;
     }

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/core/codepage.h"
+#include "db/desktop/desktop_journal.h"
 
 namespace rubso {
 namespace {
@@ -73,6 +74,8 @@ void DesktopTable::Create(const std::string& path, const std::vector<DesktopNewF
 void DesktopTable::Open(const std::string& path, DesktopOpenMode mode) {
     Close();
     const bool writable = mode == DesktopOpenMode::ReadWrite;
+    std::filesystem::path directory = std::filesystem::path(path).parent_path();
+    RecoverInterruptedChange(directory.empty() ? std::string(".") : directory.string());
     if (writable) CheckCanWrite(path);
     std::unique_ptr<DesktopFile> file = DesktopFile::Open(path, writable);
     if (writable && file->IsKeyed()) {
@@ -429,6 +432,13 @@ bool DesktopTable::IsNull(std::string_view name) const {
     CheckOpen();
     const DesktopField& field = file_->Fields()[static_cast<std::size_t>(FieldIndex(name))];
     return AllZero(RowData() + field.offset, field.size);
+}
+
+std::vector<DesktopValue> DesktopTable::Values() const {
+    CheckOpen();
+    std::vector<DesktopValue> values;
+    for (const DesktopField& field : file_->Fields()) values.push_back(Decode(field));
+    return values;
 }
 
 // --- Helpers -------------------------------------------------------------------------

@@ -27,10 +27,16 @@
 // - is in use by the trading program: a lock file "<name>.LCK" (any letter
 //   case) lies beside it.
 //
-// Durability: Post hands the record to the C library's buffer. Flush() hands
-// all buffered changes to the operating system, so they survive the end of
+// Durability: Post changes the layer's copy of the record's block. Flush()
+// hands all held changes to the operating system, so they survive the end of
 // this process; call it after each posted record. Sync() also waits until
-// the disk has them (fsync); call it once when a transfer ends.
+// the disk has them (fsync). A table guarded by a DesktopJournal keeps its
+// changes until the journal's checkpoint or commit instead (see
+// desktop_journal.h): a change cut short there is rolled back, never kept in
+// part.
+//
+// Opening a table first rolls back an interrupted change whose journal lies
+// in the table's directory (RecoverInterruptedChange).
 
 #include <QDateTime>
 #include <cstdint>
@@ -67,8 +73,10 @@ class DesktopTable {
     static void Create(const std::string& path, const std::vector<DesktopNewField>& fields,
                        int codePage = 1250);
 
-    // Opens the table file. Raises when the file is missing, unreadable,
-    // truncated, damaged or password-protected (see DesktopFile::Open), and,
+    // Opens the table file, after rolling back an interrupted change of its
+    // directory. Raises when that fails, when the file is missing, unreadable,
+    // truncated, damaged or password-protected (see DesktopFile::Open;
+    // DesktopHeaderMismatch for a header that lags behind its blocks), and,
     // for ReadWrite, when writing is refused (see above) or the file cannot
     // be opened for writing. A table that is open is closed first (and a
     // failure to close it raises). No record is current after opening.
@@ -171,8 +179,13 @@ class DesktopTable {
     bool AsBoolean(std::string_view name) const;
     QDateTime AsDateTime(std::string_view name) const;
     bool IsNull(std::string_view name) const;
+    // Every field of the current (or started) record, decoded as stored:
+    // null fields as null, kinds the layer does not read as null.
+    std::vector<DesktopValue> Values() const;
 
   private:
+    friend class DesktopJournal;
+
     enum class State { Browse, Appending, Editing };
 
     [[noreturn]] void Fail(const std::string& detail) const;

@@ -80,8 +80,9 @@ TEST(DesktopDurabilityTest, AFailingWriteRaisesStopsLaterWritesAndKeepsTheEarlie
         table.Open(path, DesktopOpenMode::ReadWrite);
         table.Append();
         table.SetInteger("Kod", perBlock + 1);
+        table.Post();  // held by the layer until Flush
         try {
-            table.Post();
+            table.Flush();
             return 11;  // the write beyond the limit went through
         } catch (const DesktopTableError& error) {
             const std::string message = error.what();
