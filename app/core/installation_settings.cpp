@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <system_error>
 
@@ -156,6 +157,11 @@ std::int64_t TransferDocumentNumber() {
     std::int64_t value = 0;
     TryTextToInt(digits, value);
     return 100000000 + value;
+}
+
+bool TransferDocumentNumberFits() {
+    return App().registerNo >= 0 &&
+           TransferDocumentNumber() <= std::numeric_limits<std::int32_t>::max();
 }
 
 int LetterStandardIndexOf(const std::string& letterStandard) {

@@ -57,8 +57,15 @@ std::string KasaSectionName(int registerNumber);
 
 // Number of the issue document of a sales transfer: 100000000 + the digits
 // of the two-digit registerNo followed by yyMMdd of saleDate (register 0 on
-// 2024-03-15 gives 100240315).
+// 2024-03-15 gives 100240315). A longer register number keeps all its
+// digits (register 101 gives 201240315), so that it never takes the number
+// of register 1.
 std::int64_t TransferDocumentNumber();
+
+// Whether TransferDocumentNumber() is a package number no other register
+// can have: registerNo is not negative and the number fits a 32-bit integer
+// (every date up to register 2046).
+bool TransferDocumentNumberFits();
 
 // Reads the transfer settings of section "Main" at main-window start into
 // App().mainSettings and the letter standard: "AsorPth" (with a trailing
