@@ -241,7 +241,6 @@ void Tdmh::AddMaga(const TRekMaga& r) {
     t.SetInteger("TypAsort", r.TypAsort);
     t.SetBoolean("WskPartii", r.WskPartii);
     t.Post();
-    journal_.RowAppended(UndoJournal::Table::Maga);
     t.Flush();
 }
 
@@ -257,7 +256,6 @@ void Tdmh::AddKama(const TRekKama& r) {
         t.Edit();
         t.SetFloat("Przychody", przychody + r.Przychody);
         t.SetFloat("Rozchody", rozchody + r.Rozchody);
-        journal_.CardTouched(r.Magazyn, r.Asort, false, przychody, rozchody);
     } else {
         t.Append();
         t.SetInteger("Typm", r.Typm);
@@ -286,7 +284,6 @@ void Tdmh::AddKama(const TRekKama& r) {
         t.SetDateTime("Data_inw", r.Data_inw);
         t.SetDateTime("Data_inw1", r.Data_inw1);
         t.SetDateTime("Data_zuz", r.Data_zuz);
-        journal_.CardTouched(r.Magazyn, r.Asort, true, 0, 0);
     }
     t.Post();
     t.Flush();
@@ -349,7 +346,6 @@ void Tdmh::AddRejZaSp(const TRekRejZaSp& r) {
     t.SetText("Zatw_operator", r.Zatw_operator);
     t.SetBoolean("Wybor", r.Wybor);
     t.Post();
-    journal_.RowAppended(UndoJournal::Table::Register);
     t.Flush();
 }
 
@@ -371,7 +367,6 @@ bool Tdmh::UsunPaczkeZMaga(std::int32_t package) {
             if (LocateCard(magazyn, asort)) {
                 const double przychody = tblKama.AsFloat("Przychody");
                 const double rozchody = tblKama.AsFloat("Rozchody");
-                journal_.CardTouched(magazyn, asort, false, przychody, rozchody);
                 tblKama.Edit();
                 if (receipt) {
                     tblKama.SetFloat("Przychody", przychody - ilosc);
@@ -382,9 +377,7 @@ bool Tdmh::UsunPaczkeZMaga(std::int32_t package) {
                 changedCards = true;
             }
             working = "Maga";
-            RowValues removed = journal_.Active() ? ReadRowValues(tblMaga) : RowValues{};
             tblMaga.Delete();
-            journal_.RowRemoved(UndoJournal::Table::Maga, std::move(removed));
         }
         working = "Maga";
         tblMaga.Flush();
@@ -405,11 +398,7 @@ bool Tdmh::UsunPaczkeZRej(std::int32_t package, DesktopTable& table) {
     lastRemovalFailure_.clear();
     const std::vector<DesktopValue> key = {std::int64_t{package}};
     try {
-        while (table.Locate(kPackageColumn, key)) {
-            RowValues removed = journal_.Active() ? ReadRowValues(table) : RowValues{};
-            table.Delete();
-            journal_.RowRemoved(UndoJournal::Table::Register, std::move(removed));
-        }
+        while (table.Locate(kPackageColumn, key)) table.Delete();
         table.Flush();
         return true;
     } catch (const std::exception& error) {

@@ -12,11 +12,12 @@
 // message field); the Add... calls raise DesktopTableError; WZ2Hndl never
 // raises and returns a TransferOutcome that says why it failed.
 //
-// The tables have no transactions. While WZ2Hndl runs, every change is noted
-// (removed rows, stock-card values before the first change, the rows
-// appended); when the transfer fails, the notes are played back so the tables
-// hold what they held before it started (restored rows go to the end of
-// their table).
+// The tables have no transactions. WZ2Hndl writes under a rollback journal
+// (db/desktop/desktop_journal.h) in the month directory: the document is
+// written whole or not at all, whether the transfer fails on bad data, on a
+// failing disk or is killed. A journal left by a killed run is rolled back
+// by the next opening of the tables (and by RecoverInterruptedTransfers at
+// program start), which tells the operator.
 //
 // One thread: the user-interface thread. Tables are open only between
 // OpenHandel and CloseHandel of one operation.
@@ -29,9 +30,9 @@
 #include <utility>
 #include <vector>
 
+#include "db/desktop/desktop_journal.h"
 #include "db/desktop/desktop_table.h"
 #include "trading/trading_records.h"
-#include "trading/undo_journal.h"
 
 namespace rubso {
 
@@ -147,11 +148,29 @@ class Tdmh {
 
     // Writes the sales-read file as one WZ document of the package
     // TransferDocumentNumber(), replacing an earlier one of the same package.
-    // Nothing is written when the file is empty, a table cannot be opened, a
-    // line has no goods symbol or a quantity of 0. A failure after the first
-    // write puts the tables back as they were (see above). The document is
-    // made durable (fsync) before the tables are closed.
+    // Nothing is written when the register has no package number of its own,
+    // the file is empty or has more lines than a document holds
+    // (kMaxDocumentLines), a table cannot be opened, a line has no goods
+    // symbol or a quantity of 0. A failure after the first change, also of
+    // the removal of the earlier package, leaves the tables exactly as they
+    // were (see above). The document is durable (fsync) when this returns ok.
     TransferOutcome WZ2Hndl(const std::string& file);
+
+    // Lines of one document: its line number Lp is a 16-bit field.
+    static constexpr std::size_t kMaxDocumentLines = 32767;
+
+    // Rolls back every transfer that a killed run left unfinished in a month
+    // directory under the trading program's path (Rok????/Dane??), telling
+    // the operator of each. Failures are written to the work log and shown.
+    // For the program's start.
+    void RecoverInterruptedTransfers();
+
+    // Held bytes after which the journal writes what a transfer has changed
+    // so far (see DesktopJournal::SetHeldLimit).
+    void SetJournalHeldLimit(std::size_t bytes) { journal_.SetHeldLimit(bytes); }
+    // Benchmarks only: with the journal off a transfer writes each row as it
+    // goes and a failure leaves what was written.
+    void SetJournalEnabled(bool on) { journalEnabled_ = on; }
 
     DesktopTable tblMaga;
     DesktopTable tblKama;
@@ -169,10 +188,17 @@ class Tdmh {
     void WriteDocument(std::int32_t package, const std::string& documentNumber,
                        const std::vector<SalesLine>& sales);
 
+    // Puts the transfer's tables under the journal of the month directory.
+    void BeginJournal(const std::string& documentNumber);
+    // After a failure: the tables back as they were; the text to add to the
+    // failure's reason.
+    std::string RollBack();
+
     TransferSettings settings_;
     DocumentParameters document_;
     GoodsLookup lookup_;
-    UndoJournal journal_;
+    DesktopJournal journal_;
+    bool journalEnabled_ = true;
     std::string lastOpenFailure_;
     std::string lastRemovalFailure_;
 };

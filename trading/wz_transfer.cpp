@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <filesystem>
 #include <set>
 
 #include "app/core/app_state.h"
@@ -201,14 +202,60 @@ void Tdmh::WriteDocument(std::int32_t package, const std::string& documentNumber
 
     if (!UsunPaczkeZRej(package, tblRejZaSp)) throw std::runtime_error(lastRemovalFailure_);
     AddRejZaSp(rej);
+}
 
-    tblMaga.Sync();
-    tblKama.Sync();
-    tblRejZaSp.Sync();
+void Tdmh::BeginJournal(const std::string& documentNumber) {
+    journal_.Begin(MonthDirectory(), documentNumber);
+    journal_.Guard(tblMaga);
+    journal_.Guard(tblKama);
+    journal_.Guard(tblRejZaSp);
+}
+
+std::string Tdmh::RollBack() {
+    if (!journalEnabled_) return {};
+    try {
+        journal_.Rollback();
+        return Cp1250("; tabele pozostały bez zmian");
+    } catch (const std::exception& error) {
+        return std::string("; ") + error.what();
+    }
+}
+
+void Tdmh::RecoverInterruptedTransfers() {
+    namespace fs = std::filesystem;
+    const std::string root = WithTrailingSeparator(App().mainSettings.asorPth);
+    if (root.empty()) return;
+    std::error_code error;
+    for (const fs::directory_entry& year : fs::directory_iterator(root, error)) {
+        if (!year.is_directory(error) || !StartsWith(year.path().filename().string(), "Rok")) {
+            continue;
+        }
+        for (const fs::directory_entry& month : fs::directory_iterator(year.path(), error)) {
+            if (!month.is_directory(error) ||
+                !StartsWith(month.path().filename().string(), "Dane")) {
+                continue;
+            }
+            try {
+                RecoverInterruptedChange(month.path().string());
+            } catch (const std::exception& failure) {
+                Komunikat(failure.what(), true);
+            }
+        }
+    }
 }
 
 TransferOutcome Tdmh::WZ2Hndl(const std::string& file) {
     const std::int64_t package = TransferDocumentNumber();
+    if (!TransferDocumentNumberFits()) {
+        const std::string reason =
+            Cp1250("Kasa nr ") + std::to_string(App().registerNo) +
+            Cp1250(" nie ma własnego numeru paczki: ") + std::to_string(package) +
+            Cp1250(
+                " nie mieści się w liczbie 32-bitowej (kasy mają numery od 0 do 2046). "
+                "Nic nie zapisano.");
+        WriteWorkLog(reason);
+        return Fail(package, reason);
+    }
     if (!FileExists(file)) {
         const std::string reason = Cp1250("Brak zbioru z odczytem sprzedaży ") + file;
         WriteWorkLog(reason);
@@ -221,6 +268,15 @@ TransferOutcome Tdmh::WZ2Hndl(const std::string& file) {
     if (lines.empty()) {
         const std::string reason = Cp1250("Pusty zbiór z odczytem sprzedaży");
         Komunikat(reason, true);
+        return Fail(package, reason);
+    }
+
+    if (lines.size() > kMaxDocumentLines) {
+        const std::string reason = Cp1250("Odczyt sprzedaży ma ") + std::to_string(lines.size()) +
+                                   Cp1250(" wierszy, a dokument WZ mieści najwyżej ") +
+                                   std::to_string(kMaxDocumentLines) +
+                                   Cp1250(" (numer wiersza Lp ma 16 bitów). Nic nie zapisano.");
+        WriteWorkLog(reason);
         return Fail(package, reason);
     }
 
@@ -242,20 +298,21 @@ TransferOutcome Tdmh::WZ2Hndl(const std::string& file) {
     }
 
     if (outcome.reason.empty()) {
-        journal_.Begin(static_cast<std::int32_t>(package));
         try {
+            if (journalEnabled_) BeginJournal(documentNumber);
             WriteDocument(static_cast<std::int32_t>(package), documentNumber, sales);
-            journal_.End();
+            if (journalEnabled_) {
+                journal_.Commit();
+            } else {
+                tblMaga.Sync();
+                tblKama.Sync();
+                tblRejZaSp.Sync();
+            }
             outcome.ok = true;
         } catch (const std::exception& error) {
             outcome.reason =
                 Cp1250("Nieudany eksport dokumentu ") + documentNumber + ": " + error.what();
-            try {
-                journal_.Undo(tblMaga, tblKama, tblRejZaSp);
-            } catch (const std::exception& undoError) {
-                outcome.reason +=
-                    Cp1250("; nie udało się wycofać zapisanych wierszy: ") + undoError.what();
-            }
+            outcome.reason += RollBack();
         }
     }
     if (!outcome.ok) WriteWorkLog(outcome.reason);

@@ -10,7 +10,6 @@
 #include "app/core/installation_settings.h"
 #include "app/core/text_utils.h"
 #include "app/core/work_log.h"
-#include "trading/undo_journal.h"
 
 namespace rubso::test {
 namespace {
@@ -89,7 +88,7 @@ std::vector<TableRow> ReadTable(const std::string& path) {
     table.Open(path, DesktopOpenMode::ReadOnly);
     std::vector<TableRow> rows;
     for (table.First(); !table.Eof(); table.Next()) {
-        const RowValues values = ReadRowValues(table);
+        const std::vector<DesktopValue> values = table.Values();
         TableRow row;
         for (std::size_t i = 0; i < values.size(); ++i) {
             row.values[LowerCase(table.Fields()[i].name)] = values[i];
