@@ -428,7 +428,8 @@ std::optional<std::int64_t> ValueAsInteger(const DesktopValue& value) {
     if (const auto* integer = std::get_if<std::int64_t>(&value)) return *integer;
     if (const auto* number = std::get_if<double>(&value)) {
         const double whole = std::trunc(*number);
-        if (whole < -9.2e18 || whole > 9.2e18) return std::nullopt;
+        // NaN compares false with every bound: it is checked first.
+        if (!std::isfinite(whole) || whole < -9.2e18 || whole > 9.2e18) return std::nullopt;
         return static_cast<std::int64_t>(whole);
     }
     if (const auto* text = std::get_if<std::string>(&value)) return ParseIntegerText(*text);
@@ -440,7 +441,10 @@ std::optional<double> ValueAsFloat(const DesktopValue& value) {
     if (const auto* integer = std::get_if<std::int64_t>(&value)) {
         return static_cast<double>(*integer);
     }
-    if (const auto* number = std::get_if<double>(&value)) return *number;
+    if (const auto* number = std::get_if<double>(&value)) {
+        if (!std::isfinite(*number)) return std::nullopt;
+        return *number;
+    }
     if (const auto* text = std::get_if<std::string>(&value)) return ParseFloatText(*text);
     return std::nullopt;
 }

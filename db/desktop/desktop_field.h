@@ -118,7 +118,8 @@ EncodeResult EncodeValue(const DesktopField& field, const DesktopValue& value, c
 DesktopValue DecodeValue(const DesktopField& field, const char* in);
 
 // Conversions of a decoded value for the As... readers. Each returns nullopt
-// when the value cannot be read that way; null reads as 0, 0.0, "", false or
+// when the value cannot be read that way (a NaN or an infinity stored in a
+// damaged or foreign table is no number); null reads as 0, 0.0, "", false or
 // an invalid QDateTime.
 std::optional<std::int64_t> ValueAsInteger(const DesktopValue& value);  // floating: truncated
 std::optional<double> ValueAsFloat(const DesktopValue& value);
