@@ -349,6 +349,9 @@ void DesktopFile::CheckChainAgainstHeader(const ChainFacts& facts) {
 }
 
 bool DesktopFile::RepairHeader(const std::string& path) {
+    // An interrupted change is rolled back first: its journal knows better.
+    const std::filesystem::path directory = std::filesystem::path(path).parent_path();
+    RecoverInterruptedChange(directory.empty() ? std::string(".") : directory.string());
     const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         throw DesktopTableError(

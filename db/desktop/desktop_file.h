@@ -83,6 +83,7 @@ class DesktopFile {
     // Rebuilds the header's counters (record count, block counts, last
     // block) from the block chain, for a table that Open refuses with
     // DesktopHeaderMismatch; the blocks and every other header byte stay.
+    // An interrupted change of the table's directory is rolled back first.
     // Returns false, changing nothing, when the header already agrees with
     // the blocks. Raises when the chain itself is damaged or the write fails.
     static bool RepairHeader(const std::string& path);
