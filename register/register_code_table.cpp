@@ -14,11 +14,30 @@ namespace {
 
 constexpr int kBarCodeWidth = 13;
 
+// A code table made by another program may keep Kod as a number with a
+// fraction or as text: codes would be looked up and written as something
+// else. Only the kind this program writes is accepted.
+void RequireOwnKodColumn(DesktopTable& table) {
+    const bool hasKod = table.HasField("Kod");
+    if (hasKod && table.FieldKind("Kod") == DesktopFieldKind::Long) return;
+    const std::string kind = hasKod ? std::string(DesktopKindName(table.FieldKind("Kod"))) : "-";
+    const std::string path = table.FileName();
+    table.Close();
+    throw DesktopTableError(
+        Cp1250("Tabela kodów kasy ") + path +
+        Cp1250(" nie została założona przez ten program: jej kolumna Kod ma typ ") + kind +
+        Cp1250(" zamiast liczby całkowitej (long integer). Przenieś ją w inne miejsce; program "
+               "założy nową, a odczyt listy towarów z kasy ją wypełni."));
+}
+
 // The table, open for writing, closed (and flushed) when the object dies or
-// by Close() to see a failure.
+// by Close() to see a failure. A table whose Kod is not ours is refused.
 class OpenTable {
   public:
-    OpenTable(const std::string& path, DesktopOpenMode mode) { OpenKody(table_, path, mode); }
+    OpenTable(const std::string& path, DesktopOpenMode mode) {
+        OpenKody(table_, path, mode);
+        RequireOwnKodColumn(table_);
+    }
     DesktopTable* operator->() { return &table_; }
     DesktopTable& operator*() { return table_; }
     void Close() { table_.Close(); }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,30 @@ TEST_F(RegisterCodeTableTest, TableInUseByAnotherProgramIsNotWritten) {
     EXPECT_THROW(table_.Remove(1), DesktopTableError);
     EXPECT_EQ(1u, table_.Rows().size());
 }
+
+class ForeignKodTest : public RegisterCodeTableTest,
+                       public ::testing::WithParamInterface<DesktopFieldKind> {};
+
+TEST_P(ForeignKodTest, ATableWhoseKodIsNotOursIsRefusedAndLeftAsFound) {
+    std::vector<DesktopNewField> fields = KodyFields();
+    fields[0] = {"Kod", GetParam(), 12};
+    DesktopTable::Create(path_, fields);
+    const std::string before = test::ReadBytes(path_);
+    for (const auto& use : std::vector<std::function<void()>>{
+             [&] { table_.Rows(); }, [&] { table_.Put(Row(1, "A", 1.0)); }}) {
+        try {
+            use();
+            ADD_FAILURE() << "accepted";
+        } catch (const DesktopTableError& error) {
+            EXPECT_NE(std::string::npos, std::string(error.what()).find("kolumna Kod ma typ"));
+        }
+    }
+    EXPECT_EQ(before, test::ReadBytes(path_));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ForeignKodTest,
+                         ::testing::Values(DesktopFieldKind::Number, DesktopFieldKind::Alpha,
+                                           DesktopFieldKind::Short));
 
 // --- The register goods list ---------------------------------------------------------------
 
