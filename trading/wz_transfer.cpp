@@ -249,10 +249,9 @@ TransferOutcome Tdmh::WZ2Hndl(const std::string& file) {
     if (!TransferDocumentNumberFits()) {
         const std::string reason =
             Cp1250("Kasa nr ") + std::to_string(App().registerNo) +
-            Cp1250(" nie ma własnego numeru paczki: ") + std::to_string(package) +
             Cp1250(
-                " nie mieści się w liczbie 32-bitowej (kasy mają numery od 0 do 2046). "
-                "Nic nie zapisano.");
+                " nie ma własnego numeru paczki w liczbie 32-bitowej (kasy mają numery od "
+                "0 do 2046). Nic nie zapisano.");
         WriteWorkLog(reason);
         return Fail(package, reason);
     }

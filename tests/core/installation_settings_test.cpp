@@ -273,7 +273,9 @@ INSTANTIATE_TEST_SUITE_P(Numbers, TransferDocumentNumberTest,
                          ::testing::Values(DocumentNumberCase{0, QDate(2024, 3, 15), 100240315},
                                            DocumentNumberCase{0, QDate(2009, 12, 31), 100091231},
                                            DocumentNumberCase{3, QDate(2024, 3, 15), 103240315},
-                                           DocumentNumberCase{12, QDate(2000, 1, 2), 112000102}));
+                                           DocumentNumberCase{12, QDate(2000, 1, 2), 112000102},
+                                           // never register 1's number
+                                           DocumentNumberCase{101, QDate(2009, 5, 14), 201090514}));
 
 // --- Settings read at main-window start ------------------------------------
 

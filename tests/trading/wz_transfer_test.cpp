@@ -358,6 +358,39 @@ TEST_F(WzTransferTest, AZeroQuantityStopsTheTransferNamingTheLine) {
     EXPECT_TRUE(ReadTable(paths_.kama).empty());
 }
 
+struct RefusalCase {
+    const char* name;
+    int registerNo;
+    std::size_t lines;
+    const char* reason;
+};
+
+class WzRefusalTest : public WzTransferTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(WzRefusalTest, IsRefusedWithItsReasonBeforeAnyTableIsOpened) {
+    App().registerNo = GetParam().registerNo;
+    fixture::LockTable(paths_.maga);  // an opening would fail with another reason
+    const TransferOutcome outcome =
+        Transfer(std::vector<std::string>(GetParam().lines, Line("1", "CUKIER", "1", "1.23")));
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(Cp1250(GetParam().reason), outcome.reason);
+    EXPECT_THAT(LogEntries(), Contains(outcome.reason));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, WzRefusalTest,
+    ::testing::Values(
+        RefusalCase{"MoreLinesThanLpHolds", 1, 32768,
+                    "Odczyt sprzedaży ma 32768 wierszy, a dokument WZ mieści najwyżej 32767 "
+                    "(numer wiersza Lp ma 16 bitów). Nic nie zapisano."},
+        RefusalCase{"RegisterBeyondThePackageNumbers", 2100, 1,
+                    "Kasa nr 2100 nie ma własnego numeru paczki w liczbie 32-bitowej (kasy mają "
+                    "numery od 0 do 2046). Nic nie zapisano."},
+        RefusalCase{"NegativeRegister", -1, 1,
+                    "Kasa nr -1 nie ma własnego numeru paczki w liczbie 32-bitowej (kasy mają "
+                    "numery od 0 do 2046). Nic nie zapisano."}),
+    [](const auto& refusal) { return std::string(refusal.param.name); });
+
 TEST_F(WzTransferTest, ALockedTableWritesNothingAnywhere) {
     fixture::LockTable(paths_.maga);
     const TransferOutcome outcome = Transfer({Line("1", "CUKIER", "1", "1.23")});
