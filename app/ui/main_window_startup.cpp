@@ -52,6 +52,7 @@ void TFrm::FormShow() {
             [this](const std::string& caption) { setWindowTitle(FromCp1250(caption)); });
     });
     RunStep([] { LoadMainSettings(); });
+    RunStep([&] { operations_.RecoverInterruptedTransfers(); });
 
     SetSaleDate(Clock::Today());
     {

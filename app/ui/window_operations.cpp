@@ -72,6 +72,10 @@ void WindowOperations::SetTdmh(Tdmh* tdmh) {
     if (tdmh_ != nullptr) tdmh_->SetGoodsLookup(CatalogueGoodsLookup(DM()));
 }
 
+void WindowOperations::RecoverInterruptedTransfers() {
+    if (tdmh_ != nullptr) tdmh_->RecoverInterruptedTransfers();
+}
+
 void WindowOperations::ReadSales() {
     Exchange().ElzabSprz();
 }

@@ -53,6 +53,9 @@ class WindowOperations {
     // The transfer data module; created by the program's main block after a
     // successful login. Without one a transfer is refused.
     void SetTdmh(Tdmh* tdmh);
+    // Rolls back the transfers that a killed run left unfinished in the
+    // trading program's tables (after the transfer settings are read).
+    virtual void RecoverInterruptedTransfers();
 
     // --- Sales ------------------------------------------------------------------
     virtual void ReadSales();      // "Odczyt"
