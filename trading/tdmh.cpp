@@ -76,6 +76,10 @@ bool Tdmh::OpenHandel(std::string_view list) {
             const std::string directory = name == "ASOR" ? YearDirectory() : MonthDirectory();
             lastOpenFailure_ =
                 Cp1250("Nieudana próba otwarcia ") + name + " na sciezce " + directory;
+            // A header that lags behind its blocks can be repaired: say how.
+            if (const auto* lag = dynamic_cast<const DesktopHeaderMismatch*>(&error)) {
+                lastOpenFailure_ += ". " + lag->Advice();
+            }
             Komunikat(lastOpenFailure_, true);
             WriteWorkLog(error.what());
             CloseHandel(list);

@@ -100,8 +100,10 @@ class Tdmh {
     // skipped. REJZAK and REJSPRZ both open tblRejZaSp. On the first failure
     // (missing file, keyed table or index file beside it, lock file of the
     // trading program) shows "Nieudana próba otwarcia " + name + " na sciezce "
-    // + directory as an error, logs the layer's message, closes the list's
-    // tables and returns false. LastOpenFailure() keeps the shown text.
+    // + directory as an error (for a header that lags behind its blocks,
+    // followed by what disagrees and the repair), logs the layer's message,
+    // closes the list's tables and returns false. LastOpenFailure() keeps the
+    // shown text. An interrupted transfer of the month is rolled back first.
     bool OpenHandel(std::string_view list);
     const std::string& LastOpenFailure() const { return lastOpenFailure_; }
 

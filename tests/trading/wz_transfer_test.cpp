@@ -391,6 +391,18 @@ INSTANTIATE_TEST_SUITE_P(
                     "numery od 0 do 2046). Nic nie zapisano."}),
     [](const auto& refusal) { return std::string(refusal.param.name); });
 
+TEST_F(WzTransferTest, AMovementTableWhoseHeaderLagsIsRefusedNamingTheRepair) {
+    fixture::AddMovements(paths_.maga, {{555, "01", "CUKIER", 4, 2}});
+    std::string bytes = test::ReadBytes(paths_.maga);
+    bytes[6] = 0;  // the header counts no rows: a write stopped before the header
+    test::WriteBytes(paths_.maga, bytes);
+    const TransferOutcome outcome = Transfer({Line("1", "CUKIER", "1", "1.23")});
+    EXPECT_THAT(outcome.reason, HasSubstr(Cp1250("MAGA na sciezce ")));
+    EXPECT_THAT(outcome.reason, HasSubstr(Cp1250("podaje 0 wierszy, a bloki zawierają 1")));
+    EXPECT_THAT(outcome.reason, HasSubstr("rubso-repair-table \"" + paths_.maga + "\""));
+    EXPECT_EQ(bytes, test::ReadBytes(paths_.maga));
+}
+
 TEST_F(WzTransferTest, ALockedTableWritesNothingAnywhere) {
     fixture::LockTable(paths_.maga);
     const TransferOutcome outcome = Transfer({Line("1", "CUKIER", "1", "1.23")});
