@@ -118,6 +118,15 @@ DesktopFile::~DesktopFile() {
 }
 
 std::unique_ptr<DesktopFile> DesktopFile::Open(const std::string& path, bool writable) {
+    std::unique_ptr<DesktopFile> table = OpenHeader(path, writable);
+    // pxlib follows the block chain when it opens a file and never stops on a
+    // chain that runs in a circle, so the chain is checked before pxlib reads.
+    table->CheckChainAgainstHeader(table->ReadChain(table->BlocksInFile()));
+    table->ReadFields();
+    return table;
+}
+
+std::unique_ptr<DesktopFile> DesktopFile::OpenHeader(const std::string& path, bool writable) {
     const int fd = open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
@@ -133,10 +142,6 @@ std::unique_ptr<DesktopFile> DesktopFile::Open(const std::string& path, bool wri
     }
     table->fileSize_ = status.st_size;
     table->ReadFixedHeader();
-    // pxlib follows the block chain when it opens a file and never stops on a
-    // chain that runs in a circle, so the chain is checked before pxlib reads.
-    table->CheckChainAgainstHeader(table->ReadChain(table->BlocksInFile()));
-    table->ReadFields();
     return table;
 }
 
@@ -352,18 +357,7 @@ bool DesktopFile::RepairHeader(const std::string& path) {
     // An interrupted change is rolled back first: its journal knows better.
     const std::filesystem::path directory = std::filesystem::path(path).parent_path();
     RecoverInterruptedChange(directory.empty() ? std::string(".") : directory.string());
-    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        throw DesktopTableError(
-            TableMessage(path, "cannot open the file for writing: " + ErrnoText()));
-    }
-    std::unique_ptr<DesktopFile> table(new DesktopFile(path, fd, true));
-    struct stat status {};
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        table->Fail("this is not a regular file");
-    }
-    table->fileSize_ = status.st_size;
-    table->ReadFixedHeader();
+    const std::unique_ptr<DesktopFile> table = OpenHeader(path, true);
     const ChainFacts facts = table->ReadChain(table->BlocksInFile());
     if (facts.records > INT_MAX) table->Fail("the blocks hold too many records");
     const int blocks = std::max(table->totalBlocks_, facts.highestBlock);

@@ -164,6 +164,8 @@ class DesktopFile {
     };
 
     DesktopFile(std::string path, int fd, bool writable);
+    // Opens the file and reads the header's fixed part.
+    static std::unique_ptr<DesktopFile> OpenHeader(const std::string& path, bool writable);
 
     [[noreturn]] void Fail(const std::string& detail) const;
     [[noreturn]] void FailWrite(const std::string& what, int error);

@@ -156,19 +156,23 @@ ParsedJournal Parse(const std::string& path, const std::string& bytes) {
     return parsed;
 }
 
+// The whole journal. A read error raises: taken for a cut journal it would be
+// dropped with the tables still changed.
 std::string ReadWhole(int fd, const std::string& path) {
-    struct stat status {};
-    if (fstat(fd, &status) != 0) {
+    const auto fail = [&path](int error) {
         throw DesktopTableError(
-            JournalMessage(path, std::string("cannot read: ") + std::strerror(errno)));
-    }
+            JournalMessage(path, std::string("cannot read: ") + std::strerror(error)));
+    };
+    struct stat status {};
+    if (fstat(fd, &status) != 0) fail(errno);
     std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t got =
             pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
+        if (got < 0) fail(errno);
+        if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
     bytes.resize(done);
@@ -190,6 +194,18 @@ class Descriptor {
     int fd_;
 };
 
+// The journal's removal stands once it is done; a directory that cannot be
+// synced after it only risks the journal coming back after a power loss,
+// when the next opening rolls back again and says so.
+void SyncDirectoryAfterRemoval(const std::string& directory, const std::string& path) {
+    const int error = desktop_io::SyncDirectory(directory);
+    if (error != 0) {
+        WriteWorkLog(JournalMessage(path, std::string("removed, but the directory could not be "
+                                                      "synced: ") +
+                                              std::strerror(error)));
+    }
+}
+
 // Puts the tables of the journal open as `fd` back and removes the journal.
 DesktopRecovery Restore(int fd, const std::string& directory, const std::string& path) {
     const ParsedJournal parsed = Parse(path, ReadWhole(fd, path));
@@ -205,7 +221,10 @@ DesktopRecovery Restore(int fd, const std::string& directory, const std::string&
     for (const auto& [id, table] : parsed.tables) {
         const std::string file = InDirectory(directory, table.name);
         const int tableFd = open(file.c_str(), O_RDWR | O_CLOEXEC);
-        if (tableFd < 0) fail(file + ": " + std::strerror(errno));
+        if (tableFd < 0) {
+            const int error = errno;
+            fail(file + ": " + std::strerror(error));
+        }
         files.emplace(id, Descriptor(tableFd));
         recovery.tables.push_back(table.name);
     }
@@ -228,12 +247,7 @@ DesktopRecovery Restore(int fd, const std::string& directory, const std::string&
     }
     int error = desktop_io::RemoveFile(path);
     if (error != 0) fail(std::strerror(error));
-    error = desktop_io::SyncDirectory(directory);
-    if (error != 0)
-        WriteWorkLog(JournalMessage(path,
-                                    "removed, but the directory could not be "
-                                    "synced: " +
-                                        std::string(std::strerror(error))));
+    SyncDirectoryAfterRemoval(directory, path);
     recovery.outcome =
         parsed.tables.empty() ? RecoveryOutcome::Discarded : RecoveryOutcome::Restored;
     return recovery;
@@ -337,8 +351,9 @@ void DesktopJournal::WriteBatch(std::string payload) {
     if (fd_ < 0) {
         fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd_ < 0) {
+            const int error = errno;
             throw DesktopTableError(
-                JournalMessage(path_, std::string("cannot create: ") + std::strerror(errno)));
+                JournalMessage(path_, std::string("cannot create: ") + std::strerror(error)));
         }
         struct stat status {};
         // An opening elsewhere may have taken the empty file for a cut one
@@ -392,11 +407,7 @@ void DesktopJournal::Commit() {
         }
         close(fd_);
         fd_ = -1;
-        const int synced = desktop_io::SyncDirectory(directory_);
-        if (synced != 0) {
-            WriteWorkLog(JournalMessage(path_, "removed, but the directory could not be synced: " +
-                                                   std::string(std::strerror(synced))));
-        }
+        SyncDirectoryAfterRemoval(directory_, path_);
     }
     for (const Member& member : members_) member.file->DetachJournal();
     Reset();
@@ -429,9 +440,10 @@ DesktopRecovery RecoverInterruptedChange(const std::string& directory) {
     const std::string path = DesktopJournal::PathIn(directory);
     const Descriptor journal(open(path.c_str(), O_RDWR | O_CLOEXEC));
     if (journal.get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return {};
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR) return {};
         throw DesktopTableError(Cp1250("Nie można otworzyć dziennika ") + path + ": " +
-                                std::strerror(errno));
+                                std::strerror(error));
     }
     struct stat status {};
     if (flock(journal.get(), LOCK_EX | LOCK_NB) != 0) {
