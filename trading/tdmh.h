@@ -123,8 +123,9 @@ class Tdmh {
     void InitRejZaSp(TRekRejZaSp& record) const;
 
     // Append (or, for a stock card that exists, add the record's Przychody and
-    // Rozchody to it), post and hand the row to the operating system. Raise
-    // DesktopTableError; a row whose filling failed is not written.
+    // Rozchody to it), post and flush: the row goes to the operating system,
+    // or, inside WZ2Hndl, stays held under the journal until the commit.
+    // Raise DesktopTableError; a row whose filling failed is not written.
     void AddMaga(const TRekMaga& record);
     void AddKama(const TRekKama& record);
     void AddRejZaSp(const TRekRejZaSp& record);
