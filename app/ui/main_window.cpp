@@ -123,6 +123,14 @@ TFrm::TFrm(WindowOperations& operations, GoodsListSource& goodsSource, LoginRunn
         widget->hide();
     }
     inputBlocker_->AllowWhileRunning(stop_);
+    // "Wyjście" during a command: a batch stops after its current item and
+    // the window closes once the command has ended.
+    inputBlocker_->AllowWhileRunning(exit_);
+    connect(exit_, &QPushButton::clicked, this, [this] {
+        if (!IsCommandRunning()) return;  // otherwise its command runs
+        WriteWorkLog("***********  Koniec pracy - Exit");
+        close();
+    });
     inputBlocker_->onEscape = [this] { RequestStop(); };
     connect(stop_, &QPushButton::clicked, this, [this] { RequestStop(); });
 
@@ -420,6 +428,7 @@ void TFrm::StartBatch(const std::string& caption, std::size_t total) {
     batchRunning_ = true;
     stopRequested_ = false;
     batchCaption_ = caption;
+    batchFailed_ = 0;
     batchBar_->setRange(0, static_cast<int>(std::min<std::size_t>(total, INT_MAX)));
     batchBar_->setValue(0);
     batchLabel_->setText(FromCp1250(caption) + QStringLiteral(": 0 z ") + QString::number(total));
@@ -432,6 +441,11 @@ void TFrm::StartBatch(const std::string& caption, std::size_t total) {
 
 void TFrm::ShowBatchProgress(std::size_t done, std::size_t total, std::size_t failed) {
     if (!batchRunning_) return;
+    // A long batch repaints its progress once a thousandth of the way (and
+    // on every failure and at the end), not once an item.
+    const std::size_t step = std::max<std::size_t>(1, total / 1000);
+    if (done % step != 0 && done != total && failed == batchFailed_) return;
+    batchFailed_ = failed;
     QString text = FromCp1250(batchCaption_) + QStringLiteral(": %1 z %2").arg(done).arg(total);
     if (failed > 0) text += QStringLiteral(", błędy: %1").arg(failed);
     if (stopRequested_) text += QStringLiteral(" — zatrzymywanie");

@@ -198,6 +198,7 @@ class TFrm : public QWidget, public Operator {
     bool batchRunning_ = false;
     bool stopRequested_ = false;
     std::string batchCaption_;
+    std::size_t batchFailed_ = 0;
 
     MessageField* messages_ = nullptr;
     QPushButton* exit_ = nullptr;

@@ -427,11 +427,11 @@ TEST_F(MainWindowTest, TabNeverChangesTheRegisterOnlyTheArrowsDo) {
     EXPECT_EQ(1, list->currentIndex().row());
 }
 
-// A batch stopped by its button, Esc, closing the window or SIGTERM ends
-// after the item it is on; closing and SIGTERM then close in order.
+// A batch stopped by its button, Esc, "Wyjście", closing the window or
+// SIGTERM ends after the item it is on; the last three then close in order.
 TEST_F(MainWindowTest, AStopRequestEndsTheBatchAfterTheCurrentItem) {
-    enum Way { kButton, kEscape, kClose, kSigterm };
-    for (const Way way : {kButton, kEscape, kClose, kSigterm}) {
+    enum Way { kButton, kEscape, kExit, kClose, kSigterm };
+    for (const Way way : {kButton, kEscape, kExit, kClose, kSigterm}) {
         SCOPED_TRACE(way);
         Start();
         const TerminationSignal termination(
@@ -444,6 +444,8 @@ TEST_F(MainWindowTest, AStopRequestEndsTheBatchAfterTheCurrentItem) {
                 if (item == 2 && way == kButton)
                     QTest::mouseClick(window_->StopButton(), Qt::LeftButton);
                 if (item == 2 && way == kEscape) QTest::keyClick(window_.get(), Qt::Key_Escape);
+                if (item == 2 && way == kExit)
+                    QTest::mouseClick(window_->ExitButton(), Qt::LeftButton);
                 if (item == 2 && way == kClose) window_->close();
                 if (item == 2 && way == kSigterm) ::raise(SIGTERM);
                 if (!batch.ItemDone(true)) break;
@@ -453,7 +455,7 @@ TEST_F(MainWindowTest, AStopRequestEndsTheBatchAfterTheCurrentItem) {
         ops_.listChoiceStoredAtClose.reset();
         window_->Goods()->ExportButton()->click();
         EXPECT_EQ(2, items);
-        const bool closes = way == kClose || way == kSigterm;
+        const bool closes = way == kExit || way == kClose || way == kSigterm;
         EXPECT_EQ(!closes, window_->isVisible());
         EXPECT_EQ(closes, ops_.listChoiceStoredAtClose.has_value());
         if (!closes) {
