@@ -285,9 +285,13 @@ void TFrm::ConnectCommands() {
     onAction(errorReport_->ClearReportAction(), &TFrm::aZerujRaportExecute);
     onAction(errorReport_->PrintAction(), &TFrm::aWydrukRaportuExecute);
 
-    connect(sales_->ReadsList(), &QListWidget::itemClicked, this, [this] {
-        RunUiCommand(QStringLiteral("Wczytanie odczytu"), [&] { lbOdczytyClick(); });
-    });
+    // A click, or Enter on the keyboard, shows the read; its menu (the
+    // transfer) opens with the right button or the menu key.
+    for (const auto signal : {&QListWidget::itemClicked, &QListWidget::itemActivated}) {
+        connect(sales_->ReadsList(), signal, this, [this] {
+            RunUiCommand(QStringLiteral("Wczytanie odczytu"), [&] { lbOdczytyClick(); });
+        });
+    }
     connect(sales_->ReadsList(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) {
                 if (!IsCommandRunning()) {

@@ -750,10 +750,10 @@ TEST_F(MainWindowTest, TransferPageShowsTheStoredLetterStandardWithoutSavingIt) 
 // their owners' business.
 std::vector<std::string> LayoutProblems(QWidget* window) {
     std::vector<std::string> problems;
-    const auto name = [](const QWidget* w) {
-        const QString text = w->property("text").toString();
-        return std::string(w->metaObject()->className()) + " " + w->objectName().toStdString() +
-               (text.isEmpty() ? "" : " \"" + text.toStdString() + "\"");
+    const auto problem = [&](const QWidget* w, const std::string& what, int has, int needs) {
+        problems.push_back(std::string(w->metaObject()->className()) + " \"" +
+                           w->property("text").toString().toStdString() + "\" " + what + " " +
+                           std::to_string(has) + " < " + std::to_string(needs));
     };
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisible()) continue;
@@ -774,11 +774,8 @@ std::vector<std::string> LayoutProblems(QWidget* window) {
         QSize need = textControl ? w->sizeHint() : w->minimumSizeHint();
         if (w->minimumWidth() > 0) need.setWidth(w->minimumWidth());
         if (w->minimumHeight() > 0) need.setHeight(w->minimumHeight());
-        if (need.isValid() && (w->width() < need.width() || w->height() < need.height())) {
-            problems.push_back(name(w) + ": " + std::to_string(w->width()) + "x" +
-                               std::to_string(w->height()) + " < " + std::to_string(need.width()) +
-                               "x" + std::to_string(need.height()));
-        }
+        if (w->width() < need.width()) problem(w, "width", w->width(), need.width());
+        if (w->height() < need.height()) problem(w, "height", w->height(), need.height());
         if (auto* grid = qobject_cast<QTableView*>(w)) {
             QHeaderView* header = grid->horizontalHeader();
             for (int column = 0; column < header->count(); ++column) {
@@ -790,9 +787,8 @@ std::vector<std::string> LayoutProblems(QWidget* window) {
                     std::max(static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(column),
                              header->sectionSizeHint(column));
                 if (header->sectionSize(column) < wanted) {
-                    problems.push_back(name(w) + " column " + std::to_string(column) + ": " +
-                                       std::to_string(header->sectionSize(column)) + " < " +
-                                       std::to_string(wanted));
+                    problem(w, "column " + std::to_string(column), header->sectionSize(column),
+                            wanted);
                 }
             }
         }
