@@ -109,6 +109,8 @@ GoodsListView::GoodsListView(GoodsListSource& source, QWidget* parent)
     });
     side->addWidget(groupsLabel_);
     side->addWidget(groups_, 2);
+    // Takes the height the hidden group list leaves while dates are shown.
+    side->addStretch(0);
 
     // Tab goes from the search along the top into the grid, then down the
     // side column.
