@@ -410,7 +410,11 @@ MessageAnswer TFrm::Ask(const MessageBoxRequest& request) {
 
 void TFrm::SetBusyCursor(bool busy) {
     if (busy) {
-        if (busyDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (busyDepth_++ == 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            // On the screen now, not when the long work after it yields.
+            QGuiApplication::sync();
+        }
     } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
         QApplication::restoreOverrideCursor();
     }
