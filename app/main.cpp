@@ -8,12 +8,12 @@
 #include <system_error>
 
 #include "app/core/app_state.h"
-#include "app/core/codepage.h"
 #include "app/core/installation_settings.h"
 #include "app/ui/goods_list_source.h"
 #include "app/ui/login_dialog.h"
 #include "app/ui/main_window.h"
 #include "app/ui/rubso_application.h"
+#include "app/ui/termination_signal.h"
 #include "app/ui/window_operations.h"
 #include "db/tdm.h"
 #include "trading/tdmh.h"
@@ -44,14 +44,26 @@ int main(int argc, char* argv[]) {
     const std::string programFile = ProgramFilePath(argc > 0 ? argv[0] : nullptr);
     rubso::LoadInstallationSettings(programFile);
     rubso::RubsoApplication application(argc, argv);
-    application.setApplicationDisplayName(rubso::FromCp1250(rubso::App().appTitle));
+    // No application display name: the platform would add it to every
+    // window title, which already starts with the program's title.
 
     rubso::TDM dm;
     const DataModuleScope dataModule(dm);
     rubso::DatabaseGoodsListSource goodsSource;
     rubso::WindowOperations operations;
+    // A termination signal during the login gives the login up; afterwards
+    // the main window stops its work and closes in order.
+    rubso::TFrm* window = nullptr;
+    const rubso::TerminationSignal termination([&window](const std::string& name) {
+        if (window != nullptr) {
+            window->Terminate(name);
+        } else if (QWidget* login = QApplication::activeModalWidget()) {
+            login->close();
+        }
+    });
     rubso::TFrm frm(operations, goodsSource, rubso::RunLoginDialog, programFile);
     if (rubso::App().quitRequested) return 0;
+    window = &frm;
 
     rubso::Tdmh tdmh;
     operations.SetTdmh(&tdmh);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/core/app_state.h"
+#include "app/core/codepage.h"
 #include "app/core/operator.h"
 #include "app/core/text_utils.h"
 #include "db/goods_catalogue.h"
@@ -65,15 +66,22 @@ int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
                           "update " + goodsTable + " set kod_kasa = :kod where asort = :asort");
     fb::Statement setName(dm.IBBaza,
                           "update " + goodsTable + " set atest = :atest where asort = :asort");
+    // The goods that get something, in table order.
+    std::vector<const GoodsRow*> work;
+    for (const GoodsRow& good : goods) {
+        if (groups.count(PadRight(good.grupa, kGroupWidth)) == 0) continue;
+        if (good.stawkaVat <= 0.0) continue;
+        if (IsBlank(good.nazwa)) continue;
+        if (good.kodKasa != 0 && !IsBlank(good.atest)) continue;  // nothing to do
+        work.push_back(&good);
+    }
     int changed = 0;
+    BatchScope batch(Cp1250("Uzupełnianie pola KOD_KASA"), work.size());
     try {
-        for (const GoodsRow& good : goods) {
-            if (groups.count(PadRight(good.grupa, kGroupWidth)) == 0) continue;
-            if (good.stawkaVat <= 0.0) continue;
-            if (IsBlank(good.nazwa)) continue;
+        for (const GoodsRow* row : work) {
+            const GoodsRow& good = *row;
             const bool needsCode = good.kodKasa == 0;
             const bool needsName = IsBlank(good.atest);
-            if (!needsCode && !needsName) continue;
             if (needsCode) {
                 setCode.SetString("kod", KodKasaValueText(kind, ++highest));
                 setCode.SetString("asort", good.asort);
@@ -85,6 +93,8 @@ int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
                 setName.Execute(transaction);
             }
             ++changed;
+            // A stop keeps the goods changed so far, as a failure does.
+            if (!batch.ItemDone(true)) break;
         }
     } catch (const fb::FbError&) {
         // The goods changed so far keep their codes, as rows posted one by
@@ -97,6 +107,7 @@ int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
         throw;
     }
     transaction.Commit();
+    if (!work.empty()) ShowBatchSummary("", Cp1250("Uzupełniono kody i nazwy"), batch.Outcome());
     return changed;
 }
 

@@ -20,15 +20,22 @@ void TfmE::aKasujTowarExecute(std::vector<std::int64_t>& selected) {
     }
     if (!ModStart()) return;
     std::size_t done = 0;
+    BatchScope batch(Cp1250("Kasowanie towarów w kasie"), selected.size());
     while (done < selected.size()) {
         const std::int64_t code = selected[done];
-        if (!PrepareInputFile("KTowar") || !AddInputRecord(DeletionRecordLine(code))) break;
-        if (!Invoke(WinIpFunction::kKTowar, Reporting::Transfer)) break;
+        // The first error stops the deletion; the failed code stays selected.
+        if (!PrepareInputFile("KTowar") || !AddInputRecord(DeletionRecordLine(code)) ||
+            !Invoke(WinIpFunction::kKTowar, Reporting::Transfer)) {
+            batch.ItemDone(false);
+            break;
+        }
         UpdateCodeTable([code](RegisterCodeTable& table) { table.Remove(code); });
         ++done;
-        CurrentOperator().ProcessPendingMessages();
+        // Progress, repaint, and the operator's stop request after a whole code.
+        if (!batch.ItemDone(true)) break;
     }
     selected.erase(selected.begin(), selected.begin() + static_cast<std::ptrdiff_t>(done));
+    ShowBatchSummary("[KTowar] ", Cp1250("Usunięto"), batch.Outcome());
     ReportCodeTableProblem();
 }
 

@@ -59,9 +59,13 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
                                      App().letterStandardIndex};
 
     SelectionTrimmer selection(marked);
+    BatchScope batch(Cp1250("Eksport towarów do kasy"), marked.size());
     while (selection.done < marked.size()) {
         const std::string& asort = marked[selection.done];
-        if (!PrepareInputFile(operation)) break;
+        if (!PrepareInputFile(operation)) {
+            batch.ItemDone(false);
+            break;
+        }
         const std::optional<ExportGood> good = reader.Find(asort);
         if (!good) {
             // Deleted in the trading program since the list was loaded.
@@ -71,7 +75,10 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
             AppendErrorReportLine(DatedErrorLine(message));
             Komunikat(message, true);
         } else {
-            if (!AddInputRecord(GoodsRecordLine(*good, context))) break;
+            if (!AddInputRecord(GoodsRecordLine(*good, context))) {
+                batch.ItemDone(false);
+                break;
+            }
             if (Invoke(function, Reporting::Transfer, &*good)) {
                 const RegisterCodeRow row = SentGoodRow(*good, context.letterStandardIndex);
                 UpdateCodeTable([&](RegisterCodeTable& table) {
@@ -82,13 +89,22 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
                     }
                 });
             } else if (!libraryCalled_) {
+                batch.ItemDone(false);
                 break;  // every further good would be refused the same way
             }
         }
-        if (lastResult_ != 0 && choice.stopOnFirstError) break;
+        const bool sent = lastResult_ == 0;
+        if (!sent && choice.stopOnFirstError) {
+            batch.ItemDone(false);
+            break;
+        }
         ++selection.done;
-        CurrentOperator().ProcessPendingMessages();
+        // Progress, repaint, and the operator's stop request after a whole good.
+        if (!batch.ItemDone(sent)) break;
     }
+    // A failure is never left looking like success: the last good's green
+    // line gives way to the count of goods sent and failed.
+    ShowBatchSummary("[" + operation + "] ", Cp1250("Wysłano"), batch.Outcome());
     ReportCodeTableProblem();
 }
 

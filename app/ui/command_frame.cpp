@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QShortcut>
 
 #include "app/core/command_guard.h"
@@ -49,16 +50,33 @@ std::function<void()>& AfterCommandHook() {
     return hook;
 }
 
+QString& CommandName() {
+    static QString name;
+    return name;
+}
+
 }  // namespace
 
-bool RunUiCommand(const std::function<void()>& command) {
+bool RunUiCommand(const QString& name, const std::function<void()>& command) {
+    // A command refused because another runs leaves that one's name alone.
+    const bool starts = !IsCommandRunning();
+    if (starts) CommandName() = name;
     const bool completed = RunCommand(command);
+    if (starts) CommandName().clear();
     if (!IsCommandRunning() && AfterCommandHook()) {
         // A copy: the hook may replace itself (a window closing).
         const std::function<void()> hook = AfterCommandHook();
         hook();
     }
     return completed;
+}
+
+bool RunUiCommand(const std::function<void()>& command) {
+    return RunUiCommand(QString(), command);
+}
+
+QString RunningCommandName() {
+    return IsCommandRunning() ? CommandName() : QString();
 }
 
 void SetAfterCommandHook(std::function<void()> hook) {
@@ -89,10 +107,22 @@ CommandInputBlocker::~CommandInputBlocker() {
     }
 }
 
+void CommandInputBlocker::AllowWhileRunning(QWidget* widget) {
+    allowed_.emplace_back(widget);
+}
+
 bool CommandInputBlocker::eventFilter(QObject* watched, QEvent* event) {
     if (!IsCommandRunning() || !window_ || !IsOperatorInput(event->type())) return false;
     QWidget* target = TargetWidget(watched);
-    return target != nullptr && target->window() == window_;
+    if (target == nullptr || target->window() != window_) return false;
+    for (const QPointer<QWidget>& allowed : allowed_) {
+        if (allowed && (target == allowed || allowed->isAncestorOf(target))) return false;
+    }
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && onEscape) {
+        onEscape();
+    }
+    return true;
 }
 
 }  // namespace rubso

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <initializer_list>
@@ -22,6 +23,12 @@ namespace rubso {
 // application-wide handler), then, when no command is left running, the
 // after-command hook. Returns what RunCommand returned.
 bool RunUiCommand(const std::function<void()>& command);
+// The same for a command the operator knows by a name ("Eksport do kasy");
+// while it runs, RunningCommandName() gives that name, so an error shown
+// meanwhile can say what failed.
+bool RunUiCommand(const QString& name, const std::function<void()>& command);
+// The name of the running command; empty when none runs or it has no name.
+QString RunningCommandName();
 
 // The work a window wants done as soon as the running command ends, such as
 // a close the operator asked for meanwhile. One hook for the process; an
@@ -44,17 +51,24 @@ class DisabledWhileRunning {
 // An application-wide event filter: while IsCommandRunning(), mouse, key,
 // wheel, shortcut and context-menu events aimed at `window` or any widget in
 // it are dropped. Other windows (message boxes, the help window) and every
-// paint, resize and timer event pass. Installs itself on the application and
-// removes itself when destroyed.
+// paint, resize and timer event pass, and so does input to the widgets
+// allowed while a command runs (the stop button of a batch). Esc pressed in
+// the window meanwhile runs `onEscape` instead of reaching any widget.
+// Installs itself on the application and removes itself when destroyed.
 class CommandInputBlocker : public QObject {
   public:
     explicit CommandInputBlocker(QWidget* window);
     ~CommandInputBlocker() override;
 
+    // `widget` (a child of the window) takes input while a command runs.
+    void AllowWhileRunning(QWidget* widget);
+    std::function<void()> onEscape;
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QPointer<QWidget> window_;
+    std::vector<QPointer<QWidget>> allowed_;
 };
 
 }  // namespace rubso

@@ -11,9 +11,10 @@
 #include "app/ui/register_goods_model.h"
 
 class QGroupBox;
-class QPlainTextEdit;
+class QLabel;
 class QPushButton;
 class QTableView;
+class QTableWidget;
 
 namespace rubso {
 
@@ -44,17 +45,26 @@ class DeletionPage : public QWidget {
     QPushButton* refresh_ = nullptr;
 };
 
+// The register's goods list is shown as a table: every line is a row and
+// its TAB-separated fields are the columns. The lines starting with "#"
+// before the first record are the file's header: the last of them that has
+// several fields names the columns, the others are shown above the table.
+// Nothing else of the library's format is assumed.
 class RegisterGoodsListPage : public QWidget {
   public:
     explicit RegisterGoodsListPage(QWidget* parent = nullptr);
 
     QPushButton* LoadButton() const { return load_; }
+    // The lines as the library wrote them (Windows-1250).
     void ShowLines(const std::vector<std::string>& lines);
-    std::vector<std::string> Lines() const;
+    std::vector<std::string> Lines() const { return lines_; }
+    QTableWidget* Table() const { return table_; }
 
   private:
     QPushButton* load_ = nullptr;
-    QPlainTextEdit* text_ = nullptr;
+    QLabel* header_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    std::vector<std::string> lines_;
 };
 
 }  // namespace rubso

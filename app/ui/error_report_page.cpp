@@ -28,7 +28,7 @@ ErrorReportPage::ErrorReportPage(QWidget* parent) : QWidget(parent) {
     clearReport_ = menu_->addAction(QStringLiteral("Zerowanie raportu o błędach"));
     print_ = menu_->addAction(QStringLiteral("Wydruk raportu"));
 
-    menuButton_ = new QPushButton(QStringLiteral("Menu"), this);
+    menuButton_ = new QPushButton(QStringLiteral("Men&u"), this);
     menuButton_->setAutoDefault(false);
 
     auto* bar = new QHBoxLayout;

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -18,6 +19,7 @@
 #include "app/core/operator.h"
 #include "app/core/text_utils.h"
 #include "app/ui/command_frame.h"
+#include "app/ui/tick_column.h"
 #include "app/ui/upper_case_edit.h"
 
 namespace rubso {
@@ -40,18 +42,25 @@ GoodsListView::GoodsListView(GoodsListSource& source, QWidget* parent)
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Tab leaves the grid; the arrows move inside it.
+    grid_->setTabKeyNavigation(false);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);
     grid_->verticalHeader()->hide();
     grid_->horizontalHeader()->setSectionsClickable(true);
     grid_->horizontalHeader()->setSortIndicatorShown(true);
-    grid_->setColumnWidth(GoodsListModel::kTickColumn, 24);
-    grid_->setColumnWidth(GoodsListModel::kAsortColumn, 90);
-    grid_->setColumnWidth(GoodsListModel::kNazwaColumn, 260);
-    grid_->setColumnWidth(GoodsListModel::kCenaColumn, 70);
-    grid_->setColumnWidth(GoodsListModel::kVatColumn, 45);
-    grid_->setColumnWidth(GoodsListModel::kPluColumn, 55);
+    // The name takes the room left; the other columns fit their contents
+    // after every load (measured on the first rows, so a large list costs
+    // no more than a small one).
     grid_->horizontalHeader()->setSectionResizeMode(GoodsListModel::kNazwaColumn,
                                                     QHeaderView::Stretch);
+    grid_->horizontalHeader()->setResizeContentsPrecision(500);
+    connect(&model_, &QAbstractItemModel::modelReset, this, [this] {
+        for (const int column : {GoodsListModel::kTickColumn, GoodsListModel::kAsortColumn,
+                                 GoodsListModel::kCenaColumn, GoodsListModel::kVatColumn,
+                                 GoodsListModel::kPluColumn}) {
+            grid_->resizeColumnToContents(column);
+        }
+    });
     grid_->installEventFilter(this);
     connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         RunUiCommand([&] {
@@ -64,19 +73,17 @@ GoodsListView::GoodsListView(GoodsListSource& source, QWidget* parent)
             grid_->horizontalHeader()->setSortIndicator(model_.SortColumn(), order);
         });
     });
-    // The tick column toggles with a single click.
-    connect(grid_, &QTableView::clicked, this, [this](const QModelIndex& index) {
-        if (index.column() != GoodsListModel::kTickColumn) return;
-        RunUiCommand([&] { model_.ToggleMark(index.row()); });
-    });
+    UseTickColumn(grid_, GoodsListModel::kTickColumn, [this](int row) { model_.ToggleMark(row); });
 
-    count_ = new QLabel(CountText(0), this);
+    // Empty until a list is loaded: no count is shown for rows still coming.
+    count_ = new QLabel(this);
     count_->setObjectName("lbIlosc");
 
+    // The search runs along the top, so the side column keeps its height
+    // for the list choice, the price-change dates and the groups.
+    QWidget* search = BuildSearchGroup();
     auto* side = new QVBoxLayout;
     side->addWidget(count_);
-    side->addWidget(BuildSearchGroup());
-    side->addStretch(1);
     datesBox_ = new QGroupBox(QStringLiteral("Daty zmiany ceny "), this);
     datesBox_->setObjectName("rgDaty");
     datesLayout_ = new QVBoxLayout(datesBox_);
@@ -102,11 +109,19 @@ GoodsListView::GoodsListView(GoodsListSource& source, QWidget* parent)
     });
     side->addWidget(groupsLabel_);
     side->addWidget(groups_, 2);
+    // Takes the height the hidden group list leaves while dates are shown.
+    side->addStretch(0);
 
-    auto* layout = new QHBoxLayout(this);
+    // Tab goes from the search along the top into the grid, then down the
+    // side column.
+    setTabOrder(seekButton_, grid_);
+    auto* body = new QHBoxLayout;
+    body->addWidget(grid_, 1);
+    body->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(grid_, 1);
-    layout->addLayout(side);
+    layout->addWidget(search);
+    layout->addLayout(body, 1);
 }
 
 QWidget* GoodsListView::BuildListChoice() {
@@ -130,7 +145,7 @@ QWidget* GoodsListView::BuildListChoice() {
 
 QWidget* GoodsListView::BuildSearchGroup() {
     auto* box = new QGroupBox(QStringLiteral("Wyszukiwanie "), this);
-    auto* layout = new QVBoxLayout(box);
+    auto* layout = new QHBoxLayout(box);
     searchMode_ = new QButtonGroup(this);
     const char* captions[] = {"Symbol asortymentu", "Nazwa", "Kod w kasie"};
     int id = 0;
@@ -152,23 +167,25 @@ QWidget* GoodsListView::BuildSearchGroup() {
     seekButton_->setAutoDefault(false);
     connect(seekButton_, &QPushButton::clicked, this,
             [this] { RunUiCommand([&] { SearchExactly(); }); });
-    auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("F2"), box));
-    row->addWidget(seek_, 1);
-    row->addWidget(seekButton_);
-    layout->addLayout(row);
+    layout->addSpacing(12);
+    layout->addWidget(new QLabel(QStringLiteral("F2"), box));
+    layout->addWidget(seek_, 1);
+    layout->addWidget(seekButton_);
     return box;
 }
 
 // --- Loading -------------------------------------------------------------------
 
 void GoodsListView::LoadList(const GoodsListFilter& filter) {
+    // Shown before the fetch starts; a failed fetch puts the old count back.
+    count_->setText(QStringLiteral("Wczytywanie wykazu towarów…"));
+    const auto restoreCount = qScopeGuard(
+        [this] { count_->setText(loaded_ ? CountText(model_.rowCount()) : QString()); });
     BusyCursorScope busy;
     std::vector<GoodsListRow> rows = source_.Goods(filter);
     const int letterStandard = source_.LetterStandardIndex();
     model_.SetRows(std::move(rows), letterStandard);
     loaded_ = true;
-    count_->setText(CountText(model_.rowCount()));
     SortBySearchMode();
     if (model_.rowCount() > 0) SetCurrentRow(0);
 }

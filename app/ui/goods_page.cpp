@@ -17,16 +17,16 @@ GoodsPage::GoodsPage(GoodsListSource& source, QWidget* parent) : QWidget(parent)
     setObjectName("tbsTowary");
     list_ = new GoodsListView(source, this);
 
-    export_ = new QPushButton(QStringLiteral("Eksport do kasy"), this);
+    export_ = new QPushButton(QStringLiteral("&Eksport do kasy"), this);
     export_->setObjectName("btnExpo");
     export_->setAutoDefault(false);
-    stopOnError_ = new QCheckBox(QStringLiteral("Zatrzymaj eksport po pierwszym błędzie"), this);
+    stopOnError_ = new QCheckBox(QStringLiteral("Zatrzymaj eksport po pierwszym &błędzie"), this);
     stopOnError_->setObjectName("cbStopExpo");
 
     auto* dataBox = new QGroupBox(QStringLiteral(" Dane o towarach "), this);
     dataBox->setObjectName("rgDane");
-    partial_ = new QRadioButton(QStringLiteral("częściowe (cena)"), dataBox);
-    full_ = new QRadioButton(QStringLiteral("pełne "), dataBox);
+    partial_ = new QRadioButton(QStringLiteral("&częściowe (cena)"), dataBox);
+    full_ = new QRadioButton(QStringLiteral("&pełne "), dataBox);
     full_->setChecked(true);
     auto* dataLayout = new QHBoxLayout(dataBox);
     dataLayout->addWidget(partial_);

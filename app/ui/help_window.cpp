@@ -1,5 +1,6 @@
 #include "app/ui/help_window.h"
 
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
@@ -10,6 +11,21 @@
 
 namespace rubso {
 namespace {
+
+// Esc closes the help window (the text view would keep the key to itself).
+class EscapeCloses : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            if (event->type() == QEvent::KeyPress) static_cast<QWidget*>(watched)->close();
+            event->accept();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 QPointer<QTextBrowser>& Browser() {
     static QPointer<QTextBrowser> browser;
@@ -42,6 +58,7 @@ bool ShowHelpTopic(QWidget* parent, const std::string& appDir, int topic) {
         browser->setWindowTitle(QStringLiteral("Pomoc"));
         browser->setOpenLinks(true);
         browser->resize(720, 560);
+        browser->installEventFilter(new EscapeCloses(browser));
     }
     browser->setSearchPaths({QString::fromStdString(HelpDirectory(appDir))});
     browser->setSource(QUrl::fromLocalFile(QString::fromStdString(file)));

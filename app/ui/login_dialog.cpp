@@ -28,6 +28,7 @@ namespace {
 
 constexpr const char* kAdministrator = "SYSDBA";
 constexpr int kUserMaxLength = 12;
+const QString kLoginCommand = QStringLiteral("Logowanie do bazy danych");
 
 // Passwords show as "*".
 class StarPasswordStyle : public QProxyStyle {
@@ -82,10 +83,9 @@ TfmLog::TfmLog(QWidget* parent) : QDialog(parent) {
     enter_->setObjectName("btnPOtw");
     close_ = new QPushButton(QStringLiteral("&Zamknij"), this);
     close_->setObjectName("btnAnuluj");
-    for (QPushButton* button : {enter_, close_}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    for (QPushButton* button : {enter_, close_}) button->setAutoDefault(false);
+    // Enter outside the two fields presses "&Wejście" (keyPressEvent).
+    enter_->setDefault(true);
 
     info_ = new QLabel(this);
     info_->setObjectName("lbInfo");
@@ -120,7 +120,7 @@ TfmLog::TfmLog(QWidget* parent) : QDialog(parent) {
     setMinimumWidth(460);
 
     QObject::connect(enter_, &QPushButton::clicked, this,
-                     [this] { RunUiCommand([&] { Enter(); }); });
+                     [this] { RunUiCommand(kLoginCommand, [&] { Enter(); }); });
     QObject::connect(close_, &QPushButton::clicked, this,
                      [this] { RunUiCommand([&] { GiveUp(); }); });
 }
@@ -138,7 +138,12 @@ void TfmLog::Open() {
     app.localServer = IsLocalServer(app.dbPath);
     test_->setVisible(app.dbUser == kAdministrator);
     ShowCredentials(!app.localServer);
-    user_->setFocus();
+    // With the fields hidden the focus waits on "&Wejście", so Enter logs in.
+    if (app.localServer) {
+        enter_->setFocus();
+    } else {
+        user_->setFocus();
+    }
 }
 
 void TfmLog::ShowCredentials(bool shown) {
@@ -243,10 +248,13 @@ void TfmLog::keyPressEvent(QKeyEvent* event) {
     if (IsEnter(event)) {
         if (user_->hasFocus()) {
             RunUiCommand([&] { UserEntered(); });
-        } else if (password_->hasFocus()) {
-            RunUiCommand([&] { Enter(); });
+        } else if (password_->hasFocus() || enter_->isVisible()) {
+            // The password field tries again also while "&Wejście" is
+            // hidden after a refusal; elsewhere Enter presses the default
+            // button.
+            RunUiCommand(kLoginCommand, [&] { Enter(); });
         }
-        return;  // Enter never presses a button by itself
+        return;
     }
     QDialog::keyPressEvent(event);
 }

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPalette>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
@@ -18,6 +20,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 
 #include "app/core/app_state.h"
 #include "app/core/codepage.h"
@@ -65,11 +69,8 @@ TFrm::TFrm(WindowOperations& operations, GoodsListSource& goodsSource, LoginRunn
         }
     });
 
-    exit_ = new QPushButton(QStringLiteral("Wyjście z programu "), this);
+    exit_ = new QPushButton(QStringLiteral("&Wyjście z programu "), this);
     exit_->setObjectName("btnExit");
-    auto* top = new QHBoxLayout;
-    top->addWidget(exit_);
-    top->addStretch();
 
     registerModel_ = new QStandardItemModel(0, 1, this);
     registerModel_->setHorizontalHeaderLabels({QStringLiteral("Kasa")});
@@ -79,31 +80,72 @@ TFrm::TFrm(WindowOperations& operations, GoodsListSource& goodsSource, LoginRunn
     registerList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     registerList_->setSelectionMode(QAbstractItemView::SingleSelection);
     registerList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One stop in the Tab order: Tab leaves the list, only the arrow keys
+    // (and the mouse) choose another register.
+    registerList_->setTabKeyNavigation(false);
+    registerList_->setToolTip(QStringLiteral("Wybór kasy: strzałki w górę i w dół"));
     registerList_->verticalHeader()->hide();
     registerList_->horizontalHeader()->setStretchLastSection(true);
-    registerList_->setFixedWidth(90);
+    registerList_->setFixedWidth(
+        registerList_->fontMetrics().horizontalAdvance(QStringLiteral("Kasa 0000")) + 24);
+    // The current register stays marked as strongly when the focus is elsewhere.
+    QPalette listColours = registerList_->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        listColours.setColor(QPalette::Inactive, role, listColours.color(QPalette::Active, role));
+    }
+    registerList_->setPalette(listColours);
 
     mainTabs_ = new QTabWidget(this);
     mainTabs_->setObjectName("PCtrlMain");
-    mainTabs_->addTab(BuildWorkTabs(), QStringLiteral("Praca z kasami"));
-    mainTabs_->addTab(BuildParamTabs(), QStringLiteral("Parametry"));
+    mainTabs_->addTab(BuildWorkTabs(), QStringLiteral("Praca z &kasami"));
+    mainTabs_->addTab(BuildParamTabs(), QStringLiteral("Para&metry"));
     errorReport_ = new ErrorReportPage(this);
-    mainTabs_->addTab(errorReport_, QStringLiteral("Raport o błędach"));
+    mainTabs_->addTab(errorReport_, QStringLiteral("&Raport o błędach"));
     aboutTab_ = new QWidget(this);
     aboutTab_->setObjectName("tbsOpis");
     new QVBoxLayout(aboutTab_);
-    mainTabs_->addTab(aboutTab_, QStringLiteral("O programie"));
+    mainTabs_->addTab(aboutTab_, QStringLiteral("O pro&gramie"));
+    // The exit button sits at the top, beside the tabs, so the pages keep
+    // the whole height of a small screen.
+    mainTabs_->setCornerWidget(exit_, Qt::TopRightCorner);
 
     messages_ = new MessageField(this);
-    help_ = new QPushButton(QStringLiteral("Pomoc"), this);
+    batchLabel_ = new QLabel(this);
+    batchLabel_->setObjectName("lbBatch");
+    batchBar_ = new QProgressBar(this);
+    batchBar_->setObjectName("pbBatch");
+    batchBar_->setMaximumWidth(160);
+    stop_ = new QPushButton(QStringLiteral("Przerwij (Esc)"), this);
+    stop_->setObjectName("btnStop");
+    stop_->setToolTip(QStringLiteral("Zatrzymaj po bieżącej pozycji"));
+    for (QWidget* widget : {static_cast<QWidget*>(batchLabel_), static_cast<QWidget*>(batchBar_),
+                            static_cast<QWidget*>(stop_)}) {
+        widget->hide();
+    }
+    inputBlocker_->AllowWhileRunning(stop_);
+    // "Wyjście" during a command: a batch stops after its current item and
+    // the window closes once the command has ended.
+    inputBlocker_->AllowWhileRunning(exit_);
+    connect(exit_, &QPushButton::clicked, this, [this] {
+        if (!IsCommandRunning()) return;  // otherwise its command runs
+        WriteWorkLog("***********  Koniec pracy - Exit");
+        close();
+    });
+    inputBlocker_->onEscape = [this] { RequestStop(); };
+    connect(stop_, &QPushButton::clicked, this, [this] { RequestStop(); });
+
+    help_ = new QPushButton(QStringLiteral("Pomoc (F1)"), this);
     help_->setObjectName("btnHelp");
     help_->setToolTip(QStringLiteral("Pomoc do bieżącej strony"));
-    contents_ = new QPushButton(QStringLiteral("Spis treści"), this);
+    contents_ = new QPushButton(QStringLiteral("&Spis treści"), this);
     contents_->setObjectName("btnHlp");
     contents_->setToolTip(QStringLiteral("Spis treści pomocy"));
-    for (QPushButton* button : {exit_, help_, contents_}) button->setAutoDefault(false);
+    for (QPushButton* button : {exit_, help_, contents_, stop_}) button->setAutoDefault(false);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(messages_, 1);
+    bottom->addWidget(batchLabel_);
+    bottom->addWidget(batchBar_);
+    bottom->addWidget(stop_);
     bottom->addWidget(help_);
     bottom->addWidget(contents_);
 
@@ -111,7 +153,6 @@ TFrm::TFrm(WindowOperations& operations, GoodsListSource& goodsSource, LoginRunn
     centre->addWidget(registerList_);
     centre->addWidget(mainTabs_, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
     layout->addLayout(centre, 1);
     layout->addLayout(bottom);
 
@@ -185,25 +226,40 @@ void TFrm::BuildMenus() {
     closeReads_ = reads->addAction(QStringLiteral("Zamknij wykaz"));
 }
 
+namespace {
+
+// The name of a command as its control shows it, without the mnemonic mark.
+QString CommandNameOf(const QString& caption) {
+    QString name = caption;
+    name.remove(QLatin1Char('&'));
+    return name.trimmed();
+}
+
+}  // namespace
+
 void TFrm::BuildKeys() {
-    auto key = [this](const QKeySequence& sequence, void (TFrm::*command)()) {
+    auto key = [this](const QKeySequence& sequence, const QString& name, void (TFrm::*command)()) {
         auto* shortcut = new QShortcut(sequence, this);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this,
-                [this, command] { RunUiCommand([&] { (this->*command)(); }); });
+                [this, name, command] { RunUiCommand(name, [&] { (this->*command)(); }); });
     };
-    key(QKeySequence(Qt::Key_F2), &TFrm::aSzukajExecute);
-    key(QKeySequence(Qt::CTRL | Qt::Key_F10), &TFrm::btnZerujPLUClick);
+    key(QKeySequence(Qt::Key_F1), QStringLiteral("Pomoc"), &TFrm::btnHelpClick);
+    key(QKeySequence(Qt::Key_F2), QStringLiteral("Wyszukiwanie towaru"), &TFrm::aSzukajExecute);
+    key(QKeySequence(Qt::CTRL | Qt::Key_F10), QStringLiteral("Zerowanie kodów PLU"),
+        &TFrm::btnZerujPLUClick);
 }
 
 void TFrm::ConnectCommands() {
     auto on = [this](QPushButton* button, void (TFrm::*command)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, command] { RunUiCommand([&] { (this->*command)(); }); });
+        connect(button, &QPushButton::clicked, this, [this, button, command] {
+            RunUiCommand(CommandNameOf(button->text()), [&] { (this->*command)(); });
+        });
     };
     auto onAction = [this](QAction* action, void (TFrm::*command)()) {
-        connect(action, &QAction::triggered, this,
-                [this, command] { RunUiCommand([&] { (this->*command)(); }); });
+        connect(action, &QAction::triggered, this, [this, action, command] {
+            RunUiCommand(CommandNameOf(action->text()), [&] { (this->*command)(); });
+        });
     };
     on(exit_, &TFrm::btnExitClick);
     on(help_, &TFrm::btnHelpClick);
@@ -229,8 +285,13 @@ void TFrm::ConnectCommands() {
     onAction(errorReport_->ClearReportAction(), &TFrm::aZerujRaportExecute);
     onAction(errorReport_->PrintAction(), &TFrm::aWydrukRaportuExecute);
 
-    connect(sales_->ReadsList(), &QListWidget::itemClicked, this,
-            [this] { RunUiCommand([&] { lbOdczytyClick(); }); });
+    // A click, or Enter on the keyboard, shows the read; its menu (the
+    // transfer) opens with the right button or the menu key.
+    for (const auto signal : {&QListWidget::itemClicked, &QListWidget::itemActivated}) {
+        connect(sales_->ReadsList(), signal, this, [this] {
+            RunUiCommand(QStringLiteral("Wczytanie odczytu"), [&] { lbOdczytyClick(); });
+        });
+    }
     connect(sales_->ReadsList(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) {
                 if (!IsCommandRunning()) {
@@ -244,15 +305,19 @@ void TFrm::ConnectCommands() {
             if (!IsCommandRunning()) goodsMenu_->popup(grid->viewport()->mapToGlobal(at));
         });
     }
-    connect(mainTabs_, &QTabWidget::currentChanged, this,
-            [this](int) { RunUiCommand([&] { PCtrlMainChange(); }); });
-    connect(workTabs_, &QTabWidget::currentChanged, this,
-            [this](int) { RunUiCommand([&] { WorkTabChange(); }); });
-    connect(paramTabs_, &QTabWidget::currentChanged, this,
-            [this](int) { RunUiCommand([&] { ParamTabChange(); }); });
+    // A tab change is named after the page it brings forward.
+    auto tabChange = [this](QTabWidget* tabs, void (TFrm::*handler)()) {
+        connect(tabs, &QTabWidget::currentChanged, this, [this, tabs, handler](int index) {
+            RunUiCommand(CommandNameOf(tabs->tabText(index)), [&] { (this->*handler)(); });
+        });
+    };
+    tabChange(mainTabs_, &TFrm::PCtrlMainChange);
+    tabChange(workTabs_, &TFrm::WorkTabChange);
+    tabChange(paramTabs_, &TFrm::ParamTabChange);
     connect(registerList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                RunUiCommand([&] { IBQWKAfterScroll(current.row()); });
+                RunUiCommand(QStringLiteral("Wybór kasy"),
+                             [&] { IBQWKAfterScroll(current.row()); });
             });
 }
 
@@ -278,20 +343,23 @@ void TFrm::showEvent(QShowEvent* event) {
     // The start-up work runs once the window is on the screen, so that its
     // messages can be seen.
     startupQueued_ = true;
-    QTimer::singleShot(0, this, [this] { RunUiCommand([&] { FormShow(); }); });
+    QTimer::singleShot(0, this, [this] {
+        RunUiCommand(QStringLiteral("Uruchamianie programu"), [&] { FormShow(); });
+    });
 }
 
 void TFrm::closeEvent(QCloseEvent* event) {
     if (IsCommandRunning()) {
-        // The close waits for the running command; the after-command hook
-        // closes the window then.
+        // The close waits for the running command (a batch stops after its
+        // current item); the after-command hook closes the window then.
         closePending_ = true;
+        RequestStop();
         event->ignore();
         return;
     }
     if (!closing_) {
         closing_ = true;
-        RunUiCommand([&] { RunClose(); });
+        RunUiCommand(QStringLiteral("Zamykanie programu"), [&] { RunClose(); });
     }
     event->accept();
 }
@@ -325,12 +393,28 @@ void TFrm::ShowStatus(const std::string& text, bool error) {
 }
 
 MessageAnswer TFrm::Ask(const MessageBoxRequest& request) {
-    return ShowMessageBox(isVisible() ? this : nullptr, request);
+    if (request.icon != MessageIcon::Error) {
+        return ShowMessageBox(isVisible() ? this : nullptr, request);
+    }
+    // An error's text may come from a library or the database server, in
+    // their language; a Polish sentence first says which command failed.
+    MessageBoxRequest error = request;
+    const QString command = RunningCommandName();
+    error.text =
+        ToCp1250(command.isEmpty()
+                     ? QStringLiteral("Wystąpił błąd:")
+                     : QStringLiteral("Polecenie „%1” zakończyło się błędem:").arg(command)) +
+        "\n\n" + request.text;
+    return ShowMessageBox(isVisible() ? this : nullptr, error);
 }
 
 void TFrm::SetBusyCursor(bool busy) {
     if (busy) {
-        if (busyDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (busyDepth_++ == 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            // On the screen now, not when the long work after it yields.
+            QGuiApplication::sync();
+        }
     } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
         QApplication::restoreOverrideCursor();
     }
@@ -346,6 +430,64 @@ void TFrm::AddSalesMemoLine(const std::string& line) {
 
 void TFrm::ClearSalesMemo() {
     sales_->ClearMemo();
+}
+
+void TFrm::StartBatch(const std::string& caption, std::size_t total) {
+    batchRunning_ = true;
+    stopRequested_ = false;
+    batchCaption_ = caption;
+    batchFailed_ = 0;
+    batchBar_->setRange(0, static_cast<int>(std::min<std::size_t>(total, INT_MAX)));
+    batchBar_->setValue(0);
+    batchLabel_->setText(FromCp1250(caption) + QStringLiteral(": 0 z ") + QString::number(total));
+    stop_->setEnabled(true);
+    for (QWidget* widget : {static_cast<QWidget*>(batchLabel_), static_cast<QWidget*>(batchBar_),
+                            static_cast<QWidget*>(stop_)}) {
+        widget->show();
+    }
+}
+
+void TFrm::ShowBatchProgress(std::size_t done, std::size_t total, std::size_t failed) {
+    if (!batchRunning_) return;
+    // A long batch repaints its progress once a thousandth of the way (and
+    // on every failure and at the end), not once an item.
+    const std::size_t step = std::max<std::size_t>(1, total / 1000);
+    if (done % step != 0 && done != total && failed == batchFailed_) return;
+    batchFailed_ = failed;
+    QString text = FromCp1250(batchCaption_) + QStringLiteral(": %1 z %2").arg(done).arg(total);
+    if (failed > 0) text += QStringLiteral(", błędy: %1").arg(failed);
+    if (stopRequested_) text += QStringLiteral(" — zatrzymywanie");
+    batchLabel_->setText(text);
+    batchBar_->setValue(static_cast<int>(std::min<std::size_t>(done, INT_MAX)));
+}
+
+void TFrm::EndBatch() {
+    batchRunning_ = false;
+    for (QWidget* widget : {static_cast<QWidget*>(batchLabel_), static_cast<QWidget*>(batchBar_),
+                            static_cast<QWidget*>(stop_)}) {
+        widget->hide();
+    }
+}
+
+void TFrm::RequestStop() {
+    if (!batchRunning_ || stopRequested_) return;
+    stopRequested_ = true;
+    stop_->setEnabled(false);
+    batchLabel_->setText(batchLabel_->text() + QStringLiteral(" — zatrzymywanie"));
+    WriteWorkLog(Cp1250("Przerwanie na żądanie: ") + batchCaption_);
+}
+
+void TFrm::Terminate(const std::string& signalName) {
+    WriteWorkLog("***********  Koniec pracy - " + signalName);
+    if (!IsCommandRunning()) {
+        close();
+        return;
+    }
+    // The running command ends first: a batch after its current item, a
+    // question with its preselected answer. The after-command hook closes.
+    closePending_ = true;
+    RequestStop();
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
 }
 
 // --- Tabs and help ----------------------------------------------------------------

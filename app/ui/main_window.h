@@ -12,6 +12,10 @@
 // but takes no input, no second command starts, and a close asked for
 // meanwhile waits until the command has ended. Buttons a command disables
 // are enabled again on every exit path.
+//
+// A batch (a command working through a list) shows its progress in the
+// bottom row with a stop button; the stop button, Esc, closing the window
+// and a termination signal all ask it to stop after the current item.
 
 #include <QWidget>
 #include <functional>
@@ -23,7 +27,9 @@
 #include "db/goods_list.h"
 
 class QAction;
+class QLabel;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QStandardItemModel;
 class QTabWidget;
@@ -69,6 +75,19 @@ class TFrm : public QWidget, public Operator {
     void ProcessPendingMessages() override;
     void AddSalesMemoLine(const std::string& line) override;
     void ClearSalesMemo() override;
+    void StartBatch(const std::string& caption, std::size_t total) override;
+    void ShowBatchProgress(std::size_t done, std::size_t total, std::size_t failed) override;
+    bool StopRequested() const override { return stopRequested_; }
+    void EndBatch() override;
+
+    // Asks a running batch to stop after its current item (the stop button
+    // and Esc); nothing when no batch runs.
+    void RequestStop();
+    // A termination signal (SIGTERM, SIGINT, SIGHUP): a running batch stops
+    // after its current item, an open question is closed with its
+    // preselected answer, then the window closes the ordinary way (the list
+    // choice stored, the database disconnected, the closing log line).
+    void Terminate(const std::string& signalName);
 
     // The operating system's "edit" action on a file ("Wydruk raportu");
     // replaceable for tests.
@@ -90,6 +109,9 @@ class TFrm : public QWidget, public Operator {
     QPushButton* ExitButton() const { return exit_; }
     QPushButton* HelpButton() const { return help_; }
     QPushButton* ContentsButton() const { return contents_; }
+    QPushButton* StopButton() const { return stop_; }
+    QProgressBar* BatchBar() const { return batchBar_; }
+    QLabel* BatchLabel() const { return batchLabel_; }
     QMenu* GoodsMenu() const { return goodsMenu_; }
     QAction* MarkAllAction() const { return markAll_; }
     QAction* ClearMarksAction() const { return clearMarks_; }
@@ -173,11 +195,18 @@ class TFrm : public QWidget, public Operator {
     bool closing_ = false;
     bool reloadGroups_ = false;
     int busyDepth_ = 0;
+    bool batchRunning_ = false;
+    bool stopRequested_ = false;
+    std::string batchCaption_;
+    std::size_t batchFailed_ = 0;
 
     MessageField* messages_ = nullptr;
     QPushButton* exit_ = nullptr;
     QPushButton* help_ = nullptr;
     QPushButton* contents_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QLabel* batchLabel_ = nullptr;
+    QProgressBar* batchBar_ = nullptr;
     QTableView* registerList_ = nullptr;
     QStandardItemModel* registerModel_ = nullptr;
     std::vector<int> registerIds_;

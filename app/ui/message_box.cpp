@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <utility>
 
+#include "app/core/app_state.h"
 #include "app/core/codepage.h"
 
 namespace rubso {
@@ -79,8 +80,7 @@ MessageAnswer ShowMessageBox(QWidget* parent, const MessageBoxRequest& request) 
     if (Answerer()) return Answerer()(request);
     QMessageBox box(parent);
     box.setIcon(IconOf(request.icon));
-    box.setWindowTitle(request.title.empty() ? QApplication::applicationDisplayName()
-                                             : FromCp1250(request.title));
+    box.setWindowTitle(FromCp1250(request.title.empty() ? App().appTitle : request.title));
     box.setText(FromCp1250(request.text));
     box.setStandardButtons(ButtonsOf(request.buttons));
     box.setDefaultButton(ButtonOf(request.preselected));

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -38,18 +39,29 @@ QLineEdit* ShortEdit(QWidget* parent, int maxLength) {
     return edit;
 }
 
-// A radio group laid out in a row or column; ids are the positions.
-QButtonGroup* Radios(QGroupBox* box, const std::vector<const char*>& captions, bool vertical) {
+// A radio group laid out in rows of `perRow` buttons; ids are the positions.
+QButtonGroup* Radios(QGroupBox* box, const std::vector<const char*>& captions, int perRow) {
     auto* group = new QButtonGroup(box);
-    QBoxLayout* layout = vertical ? static_cast<QBoxLayout*>(new QVBoxLayout(box))
-                                  : static_cast<QBoxLayout*>(new QHBoxLayout(box));
+    auto* layout = new QGridLayout(box);
     int id = 0;
     for (const char* caption : captions) {
         auto* button = new QRadioButton(QString::fromUtf8(caption), box);
-        group->addButton(button, id++);
-        layout->addWidget(button);
+        group->addButton(button, id);
+        layout->addWidget(button, id / perRow, id % perRow);
+        ++id;
     }
     return group;
+}
+
+// A grid that asks for room for all its rows and columns, so the page's
+// layout never squeezes it into a scrolling sliver.
+void FitToContents(QTableWidget* grid) {
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    grid->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 void Check(QButtonGroup* group, int id) {
@@ -73,24 +85,30 @@ TfmParamE::TfmParamE(IniFile& ini, QWidget* parent) : QWidget(parent), ini_(ini)
     for (int n = 1; n <= App().registerSlots; ++n) names.push_back("Kasa nr " + std::to_string(n));
     std::vector<const char*> captions;
     for (const std::string& name : names) captions.push_back(name.c_str());
-    registers_ = Radios(registersBox, captions, true);
+    registers_ = Radios(registersBox, captions, static_cast<int>(captions.size()));
     connect(registers_, &QButtonGroup::idClicked, this,
             [this](int id) { RunUiCommand([&] { SelectRegister(id + 1); }); });
 
+    // Three columns: the connection, the modem and the export to the trading
+    // program, the unit and VAT tables.
     group_ = new QGroupBox(this);
     auto* columns = new QHBoxLayout(group_);
-    auto* left = new QVBoxLayout;
-    left->addWidget(BuildConnection());
-    left->addWidget(BuildModem());
-    left->addWidget(BuildExport());
-    left->addStretch();
-    columns->addLayout(left);
-    columns->addWidget(BuildUnits());
-    columns->addWidget(BuildVat());
+    auto* middle = new QVBoxLayout;
+    middle->addWidget(BuildModem());
+    middle->addWidget(BuildExport());
+    middle->addStretch();
+    auto* tables = new QHBoxLayout;
+    tables->addWidget(BuildUnits(), 0, Qt::AlignTop);
+    tables->addWidget(BuildVat(), 0, Qt::AlignTop);
+    columns->addWidget(BuildConnection(), 0, Qt::AlignTop);
+    columns->addLayout(middle);
+    columns->addLayout(tables);
+    columns->addStretch();
 
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(registersBox, 0, Qt::AlignTop);
-    layout->addWidget(group_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(registersBox);
+    layout->addWidget(group_);
+    layout->addStretch();
 
     Check(registers_, 0);
     SelectRegister(1);
@@ -108,20 +126,20 @@ QWidget* TfmParamE::BuildConnection() {
     layout->addLayout(form);
 
     auto* portBox = new QGroupBox(QStringLiteral(" Port szeregowy "), box);
-    port_ = Radios(portBox, {"COM1", "COM2", "COM3", "COM4"}, false);
+    port_ = Radios(portBox, {"COM1", "COM2", "COM3", "COM4"}, 2);
     auto* connectionBox = new QGroupBox(QStringLiteral(" Połączenie z kasą "), box);
-    connection_ = Radios(connectionBox, {"bezpośrednie", "multiplekser 4xRS232", "modemowe"}, true);
+    connection_ = Radios(connectionBox, {"bezpośrednie", "multiplekser 4xRS232", "modemowe"}, 1);
     auto* channelBox = new QGroupBox(QStringLiteral(" Kanał multipleksera "), box);
     channels_ = new QListWidget(channelBox);
-    channels_->setMaximumHeight(90);
+    channels_->setFlow(QListView::LeftToRight);
+    channels_->setFixedHeight(channels_->fontMetrics().height() + 14);
+    channels_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     (new QVBoxLayout(channelBox))->addWidget(channels_);
     auto* rateBox = new QGroupBox(QStringLiteral(" Prędkość transmisji "), box);
-    rate_ = Radios(rateBox, {"4800", "9600", "19200"}, false);
-    auto* row = new QHBoxLayout;
-    row->addWidget(connectionBox);
-    row->addWidget(channelBox);
+    rate_ = Radios(rateBox, {"4800", "9600", "19200"}, 3);
     layout->addWidget(portBox);
-    layout->addLayout(row);
+    layout->addWidget(connectionBox);
+    layout->addWidget(channelBox);
     layout->addWidget(rateBox);
 
     for (QLineEdit* edit : {timeout_, nrKasySystem_}) {
@@ -149,7 +167,7 @@ QWidget* TfmParamE::BuildModem() {
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* diallingBox = new QGroupBox(QStringLiteral("Rodzaj wybierania centrali "), box);
-    dialling_ = Radios(diallingBox, {"impulsowe", "tonowe"}, false);
+    dialling_ = Radios(diallingBox, {"impulsowe", "tonowe"}, 2);
     auto* form = new QFormLayout;
     nrTel_ = ShortEdit(box, 0);
     tsat_ = ShortEdit(box, 2);
@@ -203,9 +221,7 @@ QWidget* TfmParamE::BuildUnits() {
         number->setFlags(Qt::ItemIsEnabled);
         units_->setItem(row, 0, number);
     }
-    units_->setColumnWidth(0, 60);
-    units_->setColumnWidth(1, 70);
-    units_->setColumnWidth(2, 70);
+    FitToContents(units_);
     connect(units_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem*) {
         if (!loading_) RunUiCommand([&] { SaveUnits(); });
     });
@@ -220,7 +236,10 @@ QWidget* TfmParamE::BuildVat() {
     QStringList keys;
     for (int row = 0; row < kRegisterVatGroupCount; ++row) keys << QString(QChar('A' + row));
     vat_->setVerticalHeaderLabels(keys);
-    vat_->setColumnWidth(0, 60);
+    FitToContents(vat_);
+    vat_->horizontalHeader()->setStretchLastSection(true);
+    vat_->horizontalHeader()->setMinimumSectionSize(
+        vat_->fontMetrics().horizontalAdvance(QStringLiteral("-100")) + 16);
     (new QVBoxLayout(box))->addWidget(vat_);
     connect(vat_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem*) {
         if (!loading_) RunUiCommand([&] { SaveVat(); });

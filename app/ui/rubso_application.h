@@ -10,6 +10,8 @@ namespace rubso {
 class RubsoApplication : public QApplication {
   public:
     // `argc` must outlive the application (QApplication keeps a reference).
+    // Qt's own texts (dialog buttons, the date picker's calendar) are Polish:
+    // the Polish locale and Qt's Polish translations, when installed.
     RubsoApplication(int& argc, char** argv);
 
     // Delivers the event; an exception from the receiver is logged and shown

@@ -22,14 +22,14 @@ SalesPage::SalesPage(QWidget* parent) : QWidget(parent) {
     date_->setObjectName("dtpSprz");
     date_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     date_->setCalendarPopup(true);
-    auto* dateLabel = new QLabel(QStringLiteral("Data sprzedaży"), this);
+    auto* dateLabel = new QLabel(QStringLiteral("&Data sprzedaży"), this);
     dateLabel->setBuddy(date_);
 
-    read_ = new QPushButton(QStringLiteral("Odczyt"), this);
+    read_ = new QPushButton(QStringLiteral("&Odczyt"), this);
     read_->setObjectName("btnRead");
-    reset_ = new QPushButton(QStringLiteral("Zerowanie liczników sprzedaży"), this);
+    reset_ = new QPushButton(QStringLiteral("&Zerowanie liczników sprzedaży"), this);
     reset_->setObjectName("btnZeruj");
-    send_ = new QPushButton(QStringLiteral("Prześlij dane do Handlu"), this);
+    send_ = new QPushButton(QStringLiteral("&Prześlij dane do Handlu"), this);
     send_->setObjectName("btnHandel");
     for (QPushButton* button : {read_, reset_, send_}) button->setAutoDefault(false);
 

@@ -62,7 +62,8 @@ TEST_F(GoodsDeletion, EverySelectedCodeIsOneCallWithAFourLineInput) {
     e_.aKasujTowarExecute(selected);
     EXPECT_TRUE(selected.empty());
     EXPECT_EQ("#1\r\n#\r\n#\r\n$15\r\n", ReadBytes("in/KTowar.in"));
-    EXPECT_EQ((test::RecordingOperator::Status{Cp1250("[KTowar] - Transmisja bez błędów"), false}),
+    EXPECT_EQ((test::RecordingOperator::Status{Cp1250("[KTowar] Usunięto 3 z 3 towarów bez błędów"),
+                                               false}),
               operator_->statuses.back());
     EXPECT_EQ(std::vector<std::int64_t>{13}, MirrorCodes());
     EXPECT_EQ(std::vector<std::string>{"$00013"}, RegisterCodes());
@@ -74,7 +75,9 @@ TEST_F(GoodsDeletion, ErrorOnTheSecondCodeStopsAndLeavesItAndTheRestSelected) {
     e_.aKasujTowarExecute(selected);
     EXPECT_EQ((std::vector<std::int64_t>{99, 13}), selected);
     const std::string message = "[KTowar] Error 18 : " + e_.ErrorDescription(18);
-    EXPECT_EQ((test::RecordingOperator::Status{message, true}), operator_->statuses.back());
+    EXPECT_EQ((test::RecordingOperator::Status{message, true}), operator_->statuses.end()[-2]);
+    EXPECT_EQ(Cp1250("[KTowar] Usunięto 1 z 3 towarów, błędy: 1 — szczegóły w Raporcie o błędach"),
+              operator_->StatusText());
     EXPECT_EQ(std::vector<std::string>{message}, dir_.ErrorReportEntries());  // no good named
     EXPECT_EQ(std::vector<std::int64_t>{13}, MirrorCodes());
     EXPECT_EQ(std::vector<std::string>{"$00013"}, RegisterCodes());

@@ -53,6 +53,9 @@ TEST_P(GoodsExport, FullDataSendsTheMlekoRecordByteForByte) {
     Export(marked, true);
     EXPECT_TRUE(marked.empty());
     EXPECT_EQ((test::RecordingOperator::Status{Cp1250("[ZTowar] - Transmisja bez błędów"), false}),
+              operator_->statuses.end()[-2]);
+    EXPECT_EQ((test::RecordingOperator::Status{Cp1250("[ZTowar] Wysłano 1 z 1 towaru bez błędów"),
+                                               false}),
               operator_->statuses.back());
     EXPECT_EQ(
         "#1\r\n#\r\n#\r\n$00012\tMleko              \t2\t1\t0\t1\t0\t0000000000000\t249\t0\r\n",
@@ -118,7 +121,7 @@ TEST_P(GoodsExport, PriceChangeSetsTheNewPriceAndKeepsTheRest) {
                  " set cena_1 = 2.79, nazwa = 'Inne' where asort = 'MLEKO'"});
     marked = {"MLEKO"};
     Export(marked, false);
-    EXPECT_EQ(Cp1250("[ZCTowar] - Transmisja bez błędów"), operator_->StatusText());
+    EXPECT_EQ(Cp1250("[ZCTowar] Wysłano 1 z 1 towaru bez błędów"), operator_->StatusText());
     EXPECT_EQ((std::vector<RegisterCodeRow>{{12, "Mleko", 2.79, "", ""}}),
               RegisterCodeTable(CurrentKodyPath()).Rows());
     EXPECT_EQ(std::vector<std::string>{"$00012\tMleko\t2\t1\t279\t0000000000000"}, RegisterGoods());
@@ -130,7 +133,12 @@ TEST_P(GoodsExport, PriceChangeOfAGoodTheRegisterLacksIsAnError) {
     Export(marked, false);
     const std::string message =
         "[ZCTowar] Error 18 : " + e_.ErrorDescription(18) + " (Asort=MLEKO Mleko 2%)";
-    EXPECT_EQ((test::RecordingOperator::Status{message, true}), operator_->statuses.back());
+    EXPECT_EQ((test::RecordingOperator::Status{message, true}), operator_->statuses.end()[-2]);
+    EXPECT_EQ(
+        (test::RecordingOperator::Status{
+            Cp1250("[ZCTowar] Wysłano 0 z 1 towaru, błędy: 1 — szczegóły w Raporcie o błędach"),
+            true}),
+        operator_->statuses.back());
     EXPECT_EQ(std::vector<std::string>{message}, dir_.ErrorReportEntries());
     EXPECT_TRUE(MirrorCodes().empty());
 }
@@ -203,12 +211,50 @@ TEST_P(GoodsExport, UnwritableCodeTableDoesNotStopTheExportButIsReported) {
     EXPECT_EQ(1u, RegisterGoods().size());
 }
 
+// The closing line is green only when every good went; a failure in the
+// middle stays visible after later goods succeed; a stop comes after a whole
+// good and leaves the rest marked.
+TEST_P(GoodsExport, ClosingSummaryCountsTheGoodsSentFailedAndLeft) {
+    AddGoods({MakeGood("A", "Towar A", 1.0, 1), MakeGood("B", "Towar B", 1.0, std::nullopt),
+              MakeGood("C", "Towar C", 1.0, 3), MakeGood("D", "Towar D", 1.0, 4)});
+    const std::string details = Cp1250(", błędy: 1 — szczegóły w Raporcie o błędach");
+    struct Case {
+        std::vector<std::string> marked;
+        bool stopOnFirstError;
+        std::size_t stopAfterItems;
+        std::string summary;
+        bool red;
+        std::vector<std::string> left;
+    } cases[] = {
+        {{"A", "C", "D"}, false, SIZE_MAX, Cp1250("Wysłano 3 z 3 towarów bez błędów"), false, {}},
+        {{"A", "B", "C"}, false, SIZE_MAX, Cp1250("Wysłano 2 z 3 towarów") + details, true, {}},
+        {{"A", "B", "C"},
+         true,
+         SIZE_MAX,
+         Cp1250("Wysłano 1 z 3 towarów") + details,
+         true,
+         {"B", "C"}},
+        {{"A", "C", "D"}, false, 1, Cp1250("Przerwano: wysłano 1 z 3 towarów"), true, {"C", "D"}},
+        {{"A", "C"}, false, 2, Cp1250("Wysłano 2 z 2 towarów bez błędów"), false, {}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.summary);
+        operator_->stopAfterItems = c.stopAfterItems;
+        std::vector<std::string> marked = c.marked;
+        Export(marked, true, c.stopOnFirstError);
+        EXPECT_EQ((test::RecordingOperator::Status{"[ZTowar] " + c.summary, c.red}),
+                  operator_->statuses.back());
+        EXPECT_EQ(c.left, marked);  // a stop leaves the goods not yet sent marked
+    }
+}
+
 TEST_P(GoodsExport, RepaintsBetweenGoods) {
     AddGoods({MakeGood("A", "Towar A", 1.0, 1), MakeGood("B", "Towar B", 1.0, 2)});
     std::vector<std::string> marked = {"A", "B"};
     const int before = operator_->pendingMessageCalls;
     Export(marked, true);
-    EXPECT_EQ(before + 2, operator_->pendingMessageCalls);
+    // Once as the progress appears, then after each good.
+    EXPECT_EQ(before + 3, operator_->pendingMessageCalls);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothKodKasaForms, GoodsExport,

@@ -23,6 +23,21 @@ void RecordingOperator::AddSalesMemoLine(const std::string& line) {
     salesMemo.insert(salesMemo.begin(), line);
 }
 
+void RecordingOperator::StartBatch(const std::string& caption, std::size_t total) {
+    batches.push_back(caption + " " + std::to_string(total));
+    batchDone_ = 0;
+}
+
+void RecordingOperator::ShowBatchProgress(std::size_t done, std::size_t total, std::size_t failed) {
+    progress.push_back(std::to_string(done) + "/" + std::to_string(total) + "/" +
+                       std::to_string(failed));
+    batchDone_ = done;
+}
+
+bool RecordingOperator::StopRequested() const {
+    return batchDone_ >= stopAfterItems;
+}
+
 std::vector<std::string> RecordingOperator::MessageTexts() const {
     std::vector<std::string> texts;
     for (const auto& m : messages) texts.push_back(m.text);

@@ -93,12 +93,14 @@ TEST_F(LoginDialogTest, OtherUsersGetNoSchemaCheckBox) {
     EXPECT_FALSE(dialog_.TestBox()->isVisible());
 }
 
-TEST_F(LoginDialogTest, ALocalServerHidesUserAndPassword) {
+TEST_F(LoginDialogTest, ALocalServerHidesUserAndPasswordAndEnterLogsIn) {
     App().dbPath = "127.0.0.1:C:\\db\\x.gdb";
     Open();
     EXPECT_TRUE(App().localServer);
     EXPECT_FALSE(dialog_.UserEdit()->isVisible());
     EXPECT_FALSE(dialog_.PasswordEdit()->isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(1, connects_);
 }
 
 TEST_F(LoginDialogTest, AQuitAlreadyRequestedClosesAtOnce) {

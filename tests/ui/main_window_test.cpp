@@ -5,22 +5,30 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
 #include <algorithm>
+#include <csignal>
 #include <memory>
 
 #include "app/core/app_state.h"
@@ -39,6 +47,7 @@
 #include "app/ui/message_field.h"
 #include "app/ui/register_params_page.h"
 #include "app/ui/sales_page.h"
+#include "app/ui/termination_signal.h"
 #include "app/ui/transfer_params_page.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/fake_goods_source.h"
@@ -85,6 +94,7 @@ class MainWindowTest : public ::testing::Test {
         (void)QTest::qWaitForWindowActive(window_.get());
     }
     void Create(TFrm::LoginRunner login) {
+        window_.reset();  // a window leaving takes the operator seam with it
         window_ = std::make_unique<TFrm>(ops_, source_, std::move(login), "/opt/rubso/rubso");
     }
 
@@ -193,7 +203,9 @@ TEST_F(MainWindowTest, AFailingStartUpStepIsReportedAndTheOthersStillRun) {
     ops_.failWith = "Table unknown COM_DEF";  // the register list
     Start();
     ASSERT_EQ(1u, boxes_.size());
-    EXPECT_EQ("Table unknown COM_DEF", boxes_[0].text);
+    // The server's text comes after a Polish sentence naming what failed.
+    EXPECT_EQ("Polecenie „Uruchamianie programu” zakończyło się błędem:\n\nTable unknown COM_DEF",
+              Cp1250ToUtf8(boxes_[0].text));
     EXPECT_EQ(ops_.calls.back(), "RunSchemaPass");
     EXPECT_TRUE(window_->ExitButton()->isEnabled());
 }
@@ -250,7 +262,8 @@ TEST_F(MainWindowTest, AFailedCommandEnablesItsButtonsAgainAndShowsTheError) {
     EXPECT_TRUE(window_->Sales()->ReadButton()->isEnabled());
     EXPECT_TRUE(window_->Sales()->ResetButton()->isEnabled());
     ASSERT_EQ(1u, boxes_.size());
-    EXPECT_EQ("awaria kasy", boxes_[0].text);
+    EXPECT_EQ("Polecenie „Zerowanie liczników sprzedaży” zakończyło się błędem:\n\nawaria kasy",
+              Cp1250ToUtf8(boxes_[0].text));
     EXPECT_FALSE(IsCommandRunning());
 }
 
@@ -389,6 +402,89 @@ TEST_F(MainWindowTest, ClosingDuringACommandWaitsUntilItEnds) {
     EXPECT_FALSE(window_->isVisible());
     EXPECT_EQ(GoodsListView::kDefaultListChoice, ops_.listChoiceStoredAtClose);
     EXPECT_TRUE(Logged("***********  Koniec pracy - Close"));
+}
+
+// --- Keys, batches and ticks ------------------------------------------------------------------
+
+TEST_F(MainWindowTest, TabNeverChangesTheRegisterOnlyTheArrowsDo) {
+    Start();
+    QTableView* list = window_->RegisterList();
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Tab, Qt::NoModifier},
+        {Qt::Key_Backtab, Qt::ShiftModifier},
+        {Qt::Key_Tab, Qt::ControlModifier},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        list->setFocus();
+        QTest::keyClick(list, key, modifiers);
+    }
+    list->setFocus();
+    for (int i = 0; i < 60; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(std::vector<int>{0}, ops_.selectedIds);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ((std::vector<int>{0, 1}), ops_.selectedIds);
+    EXPECT_EQ(1, list->currentIndex().row());
+}
+
+// A batch stopped by its button, Esc, "Wyjście", closing the window or
+// SIGTERM ends after the item it is on; the last three then close in order.
+TEST_F(MainWindowTest, AStopRequestEndsTheBatchAfterTheCurrentItem) {
+    enum Way { kButton, kEscape, kExit, kClose, kSigterm };
+    for (const Way way : {kButton, kEscape, kExit, kClose, kSigterm}) {
+        SCOPED_TRACE(way);
+        Start();
+        const TerminationSignal termination(
+            [this](const std::string& name) { window_->Terminate(name); });
+        int items = 0;
+        ops_.during = [&] {
+            BatchScope batch("Eksport", 5);
+            for (int item = 1; item <= 5; ++item) {
+                ++items;
+                if (item == 2 && way == kButton)
+                    QTest::mouseClick(window_->StopButton(), Qt::LeftButton);
+                if (item == 2 && way == kEscape) QTest::keyClick(window_.get(), Qt::Key_Escape);
+                if (item == 2 && way == kExit)
+                    QTest::mouseClick(window_->ExitButton(), Qt::LeftButton);
+                if (item == 2 && way == kClose) window_->close();
+                if (item == 2 && way == kSigterm) ::raise(SIGTERM);
+                if (!batch.ItemDone(true)) break;
+            }
+            ShowBatchSummary("[ZTowar] ", Cp1250("Wysłano"), batch.Outcome());
+        };
+        ops_.listChoiceStoredAtClose.reset();
+        window_->Goods()->ExportButton()->click();
+        EXPECT_EQ(2, items);
+        const bool closes = way == kExit || way == kClose || way == kSigterm;
+        EXPECT_EQ(!closes, window_->isVisible());
+        EXPECT_EQ(closes, ops_.listChoiceStoredAtClose.has_value());
+        if (!closes) {
+            EXPECT_EQ("[ZTowar] Przerwano: wysłano 2 z 5 towarów", Cp1250ToUtf8(StatusText()));
+            EXPECT_TRUE(window_->Messages()->IsError());
+            EXPECT_TRUE(window_->StopButton()->isHidden());
+        }
+    }
+    EXPECT_TRUE(Logged("***********  Koniec pracy - SIGTERM"));
+}
+
+TEST_F(MainWindowTest, OneClickAnywhereInTheTickCellTogglesTheTickOnce) {
+    Start();
+    ShowWork(TFrm::kGoodsPage);
+    QTableView* grid = window_->Goods()->List()->Grid();
+    GoodsListModel& model = window_->Goods()->List()->Model();
+    const QRect cell = grid->visualRect(model.index(0, GoodsListModel::kTickColumn));
+    for (int x = cell.left() + 1; x < cell.right(); x += 2) {
+        const bool before = model.IsMarked(0);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(x, cell.center().y()));
+        EXPECT_NE(before, model.IsMarked(0)) << "x " << x - cell.left();
+    }
+}
+
+TEST(QtTexts, QtsOwnButtonsArePolish) {
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ("&Tak", box.button(QMessageBox::Yes)->text().toStdString());
+    EXPECT_EQ("&Nie", box.button(QMessageBox::No)->text().toStdString());
 }
 
 // --- Sales reads and the transfer --------------------------------------------------------------
@@ -552,16 +648,19 @@ TEST_F(MainWindowTest, ContextHelpWithoutTopicDoesNothingAndAMissingFileIsReport
     EXPECT_EQ(2u, boxes_.size());
 }
 
-TEST_F(MainWindowTest, ContextHelpShowsThePagesTopic) {
+TEST_F(MainWindowTest, F1ShowsThePagesTopicAndEscClosesIt) {
     EnsureDir(HelpDirectory(dir_.Path()));
     WriteFileText("<html><body><h2>Kasowanie</h2></body></html>", HelpTopicFile(dir_.Path(), 12));
     Start();
     ShowWork(TFrm::kDeletionPage);
-    window_->HelpButton()->click();
+    QTest::keyClick(window_.get(), Qt::Key_F1);
     EXPECT_TRUE(boxes_.empty());
     ASSERT_NE(nullptr, HelpBrowser());
     EXPECT_TRUE(HelpBrowser()->toPlainText().contains(QStringLiteral("Kasowanie")));
-    HelpBrowser()->close();
+    HelpBrowser()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(HelpBrowser()));
+    QTest::keyClick(HelpBrowser(), Qt::Key_Escape);
+    EXPECT_TRUE(HelpBrowser() == nullptr || !HelpBrowser()->isVisible());
 }
 
 TEST_F(MainWindowTest, ReportTabShowsTheErrorReportOrItsAbsence) {
@@ -642,36 +741,129 @@ TEST_F(MainWindowTest, TransferPageShowsTheStoredLetterStandardWithoutSavingIt) 
     EXPECT_EQ("Mazovia", App().iniFile->ReadString("Main", "StandLiter", ""));
 }
 
-// Every page renders. With RUBSO_SCREENSHOT_DIR set (scripts/screenshots.sh
-// runs this under Xvfb) each page is also saved there as a PNG file for
-// people to look at.
-TEST_F(MainWindowTest, EveryPageRendersToAPicture) {
+// --- Layout ------------------------------------------------------------------------------
+
+// What a page shows that the operator cannot read: a control smaller than
+// its text needs (a button, label, tab or box below its size hint), any
+// widget squeezed below its minimum, or a grid column narrower than its
+// contents. The insides of scrolling views, spin boxes and combo boxes are
+// their owners' business.
+std::vector<std::string> LayoutProblems(QWidget* window) {
+    std::vector<std::string> problems;
+    const auto problem = [&](const QWidget* w, const std::string& what, int has, int needs) {
+        problems.push_back(std::string(w->metaObject()->className()) + " \"" +
+                           w->property("text").toString().toStdString() + "\" " + what + " " +
+                           std::to_string(has) + " < " + std::to_string(needs));
+    };
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisible()) continue;
+        QWidget* parent = w->parentWidget();
+        if (qobject_cast<QAbstractScrollArea*>(parent) != nullptr ||
+            qobject_cast<QAbstractSpinBox*>(parent) != nullptr ||
+            qobject_cast<QComboBox*>(parent) != nullptr ||
+            qobject_cast<QTabBar*>(parent) != nullptr || qobject_cast<QScrollBar*>(w) != nullptr ||
+            qobject_cast<QHeaderView*>(w) != nullptr ||
+            (parent != nullptr && qobject_cast<QAbstractScrollArea*>(parent->parentWidget()))) {
+            continue;
+        }
+        const auto* label = qobject_cast<const QLabel*>(w);
+        const bool textControl = qobject_cast<QAbstractButton*>(w) != nullptr ||
+                                 (label != nullptr && !label->wordWrap()) ||
+                                 qobject_cast<QTabBar*>(w) != nullptr;
+        // A minimum set on the widget itself stands for its hint.
+        QSize need = textControl ? w->sizeHint() : w->minimumSizeHint();
+        if (w->minimumWidth() > 0) need.setWidth(w->minimumWidth());
+        if (w->minimumHeight() > 0) need.setHeight(w->minimumHeight());
+        if (w->width() < need.width()) problem(w, "width", w->width(), need.width());
+        if (w->height() < need.height()) problem(w, "height", w->height(), need.height());
+        if (auto* grid = qobject_cast<QTableView*>(w)) {
+            QHeaderView* header = grid->horizontalHeader();
+            for (int column = 0; column < header->count(); ++column) {
+                if (header->isSectionHidden(column) ||
+                    header->sectionResizeMode(column) == QHeaderView::Stretch) {
+                    continue;
+                }
+                const int wanted =
+                    std::max(static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(column),
+                             header->sectionSizeHint(column));
+                if (header->sectionSize(column) < wanted) {
+                    problem(w, "column " + std::to_string(column), header->sectionSize(column),
+                            wanted);
+                }
+            }
+        }
+    }
+    return problems;
+}
+
+class ScreenLayoutTest : public MainWindowTest, public ::testing::WithParamInterface<QSize> {};
+
+// Every page on the smallest screens a shop has, less the title bar and the
+// panel: the window fits, and every control and column shows all of its text.
+// With RUBSO_SCREENSHOT_DIR set (scripts/screenshots.sh runs this under
+// Xvfb) each page is saved there as a PNG file for people to look at.
+TEST_P(ScreenLayoutTest, EveryPageFitsTheScreenWithNothingCut) {
+    const QSize screen = GetParam();
+    const QSize client = screen - QSize(0, 70);
+    ops_.codes = {{1, "Mleko", 2.5, "5900001000011", ""}, {12345, "Chleb", 13.99, "", ""}};
+    source_.dates = {QDate(2024, 3, 14), QDate(2024, 3, 1)};
     Start();
-    window_->resize(1100, 830);
+    EnsureDir(App().kasaDir);
+    WriteFileText("x\r\n", App().kasaDir + "20240315_1.txt");
+    window_->showNormal();
+    window_->resize(client);
+    window_->RegisterGoodsList()->ShowLines({"#1", "#2", "#KOD\tNAZWA\tVAT\tJM\tCENA\tEAN",
+                                             "$00001\tMleko\t2\t1\t250\t5900001000011",
+                                             "$12345\tChleb\t1\t1\t1399\t0000000000000"});
     const QString directory = qEnvironmentVariable("RUBSO_SCREENSHOT_DIR");
-    const auto render = [&](const QString& name) {
+    const auto check = [&](const QString& page) {
         QApplication::processEvents();
-        const QPixmap picture = window_->grab();
-        EXPECT_FALSE(picture.isNull()) << name.toStdString();
+        SCOPED_TRACE(page.toStdString());
+        EXPECT_EQ(std::make_pair(client.width(), client.height()),
+                  std::make_pair(window_->width(), window_->height()));
+        const std::vector<std::string> problems = LayoutProblems(window_.get());
+        EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
         if (!directory.isEmpty()) {
-            EXPECT_TRUE(picture.save(directory + "/" + name + ".png")) << name.toStdString();
+            const QString file = QStringLiteral("%1/%2x%3-%4.png")
+                                     .arg(directory)
+                                     .arg(screen.width())
+                                     .arg(screen.height())
+                                     .arg(page);
+            EXPECT_TRUE(window_->grab().save(file)) << file.toStdString();
         }
     };
-    window_->MainTabs()->setCurrentIndex(TFrm::kWorkPage);
-    for (int page = 0; page < window_->WorkTabs()->count(); ++page) {
-        window_->WorkTabs()->setCurrentIndex(page);
-        render(QStringLiteral("praca-%1").arg(page + 1));
+    ShowWork(TFrm::kSalesPage);
+    window_->Sales()->SendButton()->click();  // the list of sales reads shows
+    check(QStringLiteral("praca-1"));
+    ShowWork(TFrm::kGoodsPage);
+    // The longest progress line a batch shows, beside the message field.
+    window_->StartBatch(Cp1250("Eksport towarów do kasy"), 100000);
+    window_->ShowBatchProgress(99999, 100000, 12345);
+    check(QStringLiteral("praca-2"));
+    window_->EndBatch();
+    window_->Goods()->List()->SetListChoice(GoodsListView::kByPriceDate);
+    check(QStringLiteral("praca-2-daty"));
+    for (int page : {TFrm::kDeletionPage, TFrm::kRegisterGoodsPage}) {
+        ShowWork(page);
+        check(QStringLiteral("praca-%1").arg(page + 1));
     }
     window_->MainTabs()->setCurrentIndex(TFrm::kParamPage);
     for (int page = 0; page < window_->ParamTabs()->count(); ++page) {
         window_->ParamTabs()->setCurrentIndex(page);
-        render(QStringLiteral("parametry-%1").arg(page + 1));
+        check(QStringLiteral("parametry-%1").arg(page + 1));
     }
     window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
-    render(QStringLiteral("raport"));
+    check(QStringLiteral("raport"));
     window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
-    render(QStringLiteral("o-programie"));
+    check(QStringLiteral("o-programie"));
 }
+
+INSTANTIATE_TEST_SUITE_P(ShopScreens, ScreenLayoutTest,
+                         ::testing::Values(QSize(1024, 768), QSize(1366, 768)),
+                         [](const ::testing::TestParamInfo<QSize>& screen) {
+                             return std::to_string(screen.param.width()) + "x" +
+                                    std::to_string(screen.param.height());
+                         });
 
 // --- Closing
 // --------------------------------------------------------------------------------------------
@@ -694,7 +886,8 @@ TEST_F(MainWindowTest, AFailedStoreAtCloseIsReportedAndTheClosingLineIsStillWrit
     window_->close();
     EXPECT_FALSE(window_->isVisible());
     ASSERT_EQ(1u, boxes_.size());
-    EXPECT_EQ("connection lost", boxes_[0].text);
+    EXPECT_EQ("Polecenie „Zamykanie programu” zakończyło się błędem:\n\nconnection lost",
+              Cp1250ToUtf8(boxes_[0].text));
     EXPECT_TRUE(Logged("***********  Koniec pracy - Close"));
 }
 

@@ -228,7 +228,11 @@ TEST_F(TypicalDayTest, ADayFromLoginToTheTransferLandsInTheTradingProgramsTables
     const std::vector<std::string> marked = list->MarkedSymbols();
     ASSERT_FALSE(marked.empty());
     window_->Goods()->ExportButton()->click();
-    EXPECT_FALSE(window_->Messages()->IsError()) << Status();
+    // Every tenth good has no register code yet and is refused: the failures
+    // stay visible after the later goods went through.
+    EXPECT_EQ("[ZTowar] Wysłano 22 z 24 towarów, błędy: 2 — szczegóły w Raporcie o błędach",
+              Cp1250ToUtf8(Status()));
+    EXPECT_TRUE(window_->Messages()->IsError());
     EXPECT_EQ(0, list->Model().MarkedCount());
     EXPECT_NE(std::string::npos, KasaSim("list 1").find("Chleb żytni"));
 
@@ -284,7 +288,9 @@ TEST_F(TypicalDayTest, WrongCredentialsAreRefusedWithTheirMessage) {
     EXPECT_TRUE(App().quitRequested);
     EXPECT_EQ(1, App().connectResult);
     EXPECT_EQ("Brak dostępu do bazy (1)", loginInfo);
-    EXPECT_EQ(std::vector<std::string>{"Błędna nazwa użytkownika lub hasło"}, BoxTexts());
+    EXPECT_EQ(std::vector<std::string>{"Polecenie „Logowanie do bazy danych” zakończyło się "
+                                       "błędem:\n\nBłędna nazwa użytkownika lub hasło"},
+              BoxTexts());
 }
 
 TEST_F(TypicalDayTest, ADatabaseThatIsDownIsRefusedAndTheLoginCanTryAgain) {
@@ -347,8 +353,10 @@ TEST_F(TypicalDayTest, AGoodsTableOfAnEarlierYearOnlyIsNamedAndTheWindowStaysUsa
     boxes_.clear();
     ShowWork(TFrm::kGoodsPage);
     ASSERT_FALSE(boxes_.empty());
-    EXPECT_EQ("Brak kartoteki towarów Kartas2025 w bazie danych (rok pracy 2025)",
-              BoxTexts().back());
+    EXPECT_EQ(
+        "Polecenie „Eksport towarów do kasy” zakończyło się błędem:\n\n"
+        "Brak kartoteki towarów Kartas2025 w bazie danych (rok pracy 2025)",
+        BoxTexts().back());
     EXPECT_EQ(0, window_->Goods()->List()->Model().rowCount());
     EXPECT_TRUE(window_->Goods()->ExportButton()->isEnabled());
     ShowWork(TFrm::kSalesPage);
