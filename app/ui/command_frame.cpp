@@ -51,8 +51,8 @@ std::function<void()>& AfterCommandHook() {
 
 }  // namespace
 
-bool RunUiCommand(const std::function<void()>& command) {
-    const bool completed = RunCommand(command);
+bool RunUiCommand(const std::function<void()>& command, EntryCheck entry) {
+    const bool completed = RunCommand(command, entry);
     if (!IsCommandRunning() && AfterCommandHook()) {
         // A copy: the hook may replace itself (a window closing).
         const std::function<void()> hook = AfterCommandHook();

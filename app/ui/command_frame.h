@@ -15,13 +15,16 @@
 #include <initializer_list>
 #include <vector>
 
+#include "app/core/command_guard.h"
+
 namespace rubso {
 
 // Every event handler of the windows runs its work here: through RunCommand
 // (so it is refused while another command runs and its exception reaches the
 // application-wide handler), then, when no command is left running, the
-// after-command hook. Returns what RunCommand returned.
-bool RunUiCommand(const std::function<void()>& command);
+// after-command hook. Returns what RunCommand returned. `entry` as for
+// RunCommand (the closing skips the connection check).
+bool RunUiCommand(const std::function<void()>& command, EntryCheck entry = EntryCheck::Run);
 
 // The work a window wants done as soon as the running command ends, such as
 // a close the operator asked for meanwhile. One hook for the process; an

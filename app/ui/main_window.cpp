@@ -291,7 +291,7 @@ void TFrm::closeEvent(QCloseEvent* event) {
     }
     if (!closing_) {
         closing_ = true;
-        RunUiCommand([&] { RunClose(); });
+        RunUiCommand([&] { RunClose(); }, EntryCheck::Skip);
     }
     event->accept();
 }
