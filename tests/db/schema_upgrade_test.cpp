@@ -359,7 +359,7 @@ TEST_F(SchemaUpgradeTest, TestProcInstallsTheTemplatesForTheCurrentYear) {
     FirstStart();
     {
         fb::Attachment attachment;
-        db_.Attach(attachment);
+        AttachAsTradingOwner(attachment);
         fixture::CreateYearObjects(attachment, kTestYear + 1, fixture::KodKasaKind::Integer);
     }
     const std::string next = std::to_string(kTestYear + 1);
@@ -536,13 +536,13 @@ class NewYearPassTest : public SchemaTestBase,
                         public ::testing::WithParamInterface<PassUserCase> {};
 
 TEST_P(NewYearPassTest, CreatesTheYearsProcedureAndGoodsIndex) {
-    CashierUserLock lock(db_.Server().dataDir);
+    CashierUserLock lock(db_.Server().dataDir, CashierUserLock::kUsesCashier);
     CreateTradingSide(GetParam().kodKasa);
     ConnectAndCheck();
     const int next = kTestYear + 1;
     {
         fb::Attachment attachment;
-        db_.Attach(attachment);
+        AttachAsTradingOwner(attachment);
         fixture::CreateYearObjects(attachment, next, GetParam().kodKasa);
         fixture::AddGoods(attachment, next, GetParam().kodKasa,
                           {{.asort = "A1", .nazwa = "Chleb", .kodKasa = 1},

@@ -36,7 +36,7 @@ std::string Head(const std::string& text, const std::string& expected) {
 
 class BazaConnectTest : public TdmTestBase {
   protected:
-    BazaConnectTest() : lock_(db_.Server().dataDir) {}
+    BazaConnectTest() : lock_(db_.Server().dataDir, CashierUserLock::kDeletesCashier) {}
 
     bool CashierExists() {
         fb::ServiceManager service;
@@ -47,12 +47,7 @@ class BazaConnectTest : public TdmTestBase {
         return false;
     }
 
-    void DeleteCashier() {
-        if (!CashierExists()) return;
-        fb::ServiceManager service;
-        service.Attach(fb::ServiceServerName(db_.Path()), db_.Server().user, db_.Server().password);
-        service.DeleteUser("KASJER");
-    }
+    void DeleteCashier() { lock_.DeleteCashier(db_.Server()); }
 
     std::int64_t CashierAdminGrants() const {
         return Count(

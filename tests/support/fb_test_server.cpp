@@ -1,11 +1,15 @@
 #include "tests/support/fb_test_server.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <QUuid>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+
+#include "db/fb_services.h"
 
 namespace rubso::test {
 namespace {
@@ -21,6 +25,25 @@ FbServer FbServer::FromEnvironment() {
     return FbServer{Env("RUBSO_FB_HOST", "127.0.0.1/3055"), Env("RUBSO_FB_USER", "SYSDBA"),
                     Env("RUBSO_FB_PASSWORD", "masterkey"),
                     Env("RUBSO_FB_DATA", "/tmp/rubso-firebird/data")};
+}
+
+CashierUserLock::CashierUserLock(const std::string& dataDir, Mode mode) : mode_(mode) {
+    fd_ = ::open((dataDir + "/kasjer-user.lock").c_str(), O_CREAT | O_RDWR, 0666);
+    if (fd_ >= 0) ::flock(fd_, mode == kDeletesCashier ? LOCK_EX : LOCK_SH);
+}
+
+CashierUserLock::~CashierUserLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void CashierUserLock::DeleteCashier(const FbServer& server) const {
+    if (mode_ != kDeletesCashier)
+        throw std::logic_error("KASJER is deleted only under kDeletesCashier");
+    fb::ServiceManager service;
+    service.Attach(server.host, server.user, server.password);
+    for (const fb::ServerUser& user : service.ListUsers()) {
+        if (user.name == "KASJER") service.DeleteUser("KASJER");
+    }
 }
 
 FbTestDatabase::FbTestDatabase() : server_(FbServer::FromEnvironment()) {

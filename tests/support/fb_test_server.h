@@ -27,6 +27,30 @@ struct FbServer {
 // on the test server, dropped when the object dies. Every attachment to it
 // must be gone by then. Construction raises std::runtime_error naming the
 // server and how to start it when the database cannot be created.
+class FbTestDatabase;
+
+// The user KASJER lives in the server's security database, shared by every
+// test process. A test that deletes it holds this lock (a file in the
+// server's data directory) exclusively; a test that logs in as KASJER holds
+// it shared, so KASJER cannot vanish under it. Logging in as the
+// administrator needs no lock: its set-up of KASJER holds when several
+// processes run it at once.
+class CashierUserLock {
+  public:
+    enum Mode { kUsesCashier, kDeletesCashier };
+    CashierUserLock(const std::string& dataDir, Mode mode);
+    ~CashierUserLock();
+    CashierUserLock(const CashierUserLock&) = delete;
+    CashierUserLock& operator=(const CashierUserLock&) = delete;
+
+    // Removes KASJER from the server when it is there (kDeletesCashier only).
+    void DeleteCashier(const FbServer& server) const;
+
+  private:
+    int fd_ = -1;
+    Mode mode_;
+};
+
 class FbTestDatabase {
   public:
     FbTestDatabase();
