@@ -290,20 +290,29 @@ bool TDM::RunSQL(const std::string& statement) {
 
 bool TDM::RunSQLUnlessDone(const std::string& statement, const std::function<bool()>& done,
                            bool quiet) {
-    IBTSQL.RollbackIfActive();
-    try {
-        IBTSQL.Start();
-        IBSQL.SetSql(statement);
-        IBSQL.ExecSql();
-        IBTSQL.Commit();
-        return true;
-    } catch (const fb::FbError& e) {
+    // A change of the catalogue that collides with the same change of
+    // another workstation fails with an update conflict once that one has
+    // committed; a second try then finds the change made (or makes it).
+    constexpr int kTries = 3;
+    for (int attempt = 1;; ++attempt) {
         IBTSQL.RollbackIfActive();
-        if (!e.ConnectionLost() && done()) return true;
-        const std::string message = WithCrLf(e.what());
-        WriteWorkLog(statement + kCrLf + message);
-        if (!quiet) ShowErrorMessage(message);
-        return false;
+        try {
+            IBTSQL.Start();
+            IBSQL.SetSql(statement);
+            IBSQL.ExecSql();
+            IBTSQL.Commit();
+            return true;
+        } catch (const fb::FbError& e) {
+            IBTSQL.RollbackIfActive();
+            if (!e.ConnectionLost()) {
+                if (done()) return true;
+                if (e.LockConflict() && attempt < kTries) continue;
+            }
+            const std::string message = WithCrLf(e.what());
+            WriteWorkLog(statement + kCrLf + message);
+            if (!quiet) ShowErrorMessage(message);
+            return false;
+        }
     }
 }
 

@@ -131,10 +131,11 @@ class TDM {
     bool RunSQL(const std::string& statement);
 
     // RunSQL for a change that another workstation may make at the same time
-    // (a role, a user's grant): when the statement fails and `done` then
-    // answers true, the change is in place and nothing is reported; true.
-    // Otherwise the failure is reported as RunSQL reports it (only logged
-    // when `quiet`); false.
+    // (a role, a grant): when the statement fails and `done` then answers
+    // true, the change is in place and nothing is reported; true. A failure
+    // from a collision with another transaction is tried again (three tries
+    // in all). Otherwise the failure is reported as RunSQL reports it (only
+    // logged when `quiet`); false.
     bool RunSQLUnlessDone(const std::string& statement, const std::function<bool()>& done,
                           bool quiet = false);
 

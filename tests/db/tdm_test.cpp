@@ -12,6 +12,7 @@
 #include "app/core/codepage.h"
 #include "db/fb_services.h"
 #include "tests/db/tdm_test_base.h"
+#include "tests/support/stations.h"
 
 namespace rubso {
 namespace {
@@ -74,6 +75,20 @@ TEST_F(BazaConnectTest, FirstAdministratorLoginCreatesRoleUserAndGrant) {
     EXPECT_TRUE(CashierExists());
     EXPECT_EQ(CashierAdminGrants(), 1);
     EXPECT_EQ(operator_->MessageTexts(), std::vector<std::string>{});
+}
+
+TEST_F(BazaConnectTest, FourAdministratorsLoggingInAtOnceOnANewDatabaseAllGetIn) {
+    DeleteCashier();
+    const std::vector<std::string> station = {RUBSO_TEST_STATION, db_.Path(), db_.Server().user,
+                                              db_.Server().password, "login"};
+    for (const test::StationResult& result :
+         test::RunStationsTogether({station, station, station, station})) {
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(result.output, "connect 0\n");
+    }
+    EXPECT_EQ(AdministratorRoles(), 1);
+    EXPECT_TRUE(CashierExists());
+    EXPECT_EQ(CashierAdminGrants(), 1);
 }
 
 TEST_F(BazaConnectTest, CreatedCashierHasTheNamesAndLogsInWithTheAdministratorRole) {
