@@ -43,9 +43,9 @@ int main(int argc, char* argv[]) {
             std::cout << "connect " << App().connectResult << "\n";
         } else if (command == "assign" && args.size() >= 6) {
             dm.BazaConnect();
-            std::cout << "connect " << App().connectResult << "\n";
             const std::vector<std::string> groups(args.begin() + 5, args.end());
             if (!test::WaitForGo()) return 3;
+            std::cout << "connect " << App().connectResult << "\n";
             std::cout << "changed " << AssignRegisterCodes(dm, args[4], GroupFilter(groups))
                       << "\n";
         } else {
