@@ -560,6 +560,12 @@ TEST_P(NewYearPassTest, CreatesTheYearsProcedureAndGoodsIndex) {
 
     EXPECT_TRUE(Shown().empty()) << ::testing::PrintToString(Shown());
     EXPECT_TRUE(HasProcedure("P_ZAPISZ_WZ_KASY" + std::to_string(next)));
+    // The new year's goods table gets the role's grant from the
+    // administrator; the cashier cannot give it and only logs that.
+    EXPECT_EQ(Count("select count(*) from rdb$user_privileges where rdb$user = 'ADMINISTRATOR' "
+                    "and rdb$privilege = 'S' and rdb$relation_name = 'KARTAS" +
+                    std::to_string(next) + "'"),
+              GetParam().cashier ? 0 : 1);
     EXPECT_EQ(Scalar("select trim(rdb$relation_name) from rdb$indices where rdb$index_name = "
                      "'IDX_AS" +
                      std::to_string(next) + "KODKASA'"),
