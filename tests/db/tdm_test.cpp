@@ -10,7 +10,10 @@
 
 #include "app/core/app_state.h"
 #include "app/core/codepage.h"
+#include "app/core/command_guard.h"
 #include "db/fb_services.h"
+#include "db/parameter_store.h"
+#include "fixture/trading_database.h"
 #include "tests/db/tdm_test_base.h"
 #include "tests/support/stations.h"
 
@@ -576,6 +579,56 @@ TEST_F(RefreshTest, RunScriptCommitClosesTheQueriesOfIBTrans) {
     dm_.ListaScr = {"insert into T (A) values (20);"};
     EXPECT_TRUE(dm_.RunScript("", false));
     EXPECT_FALSE(dm_.IBQ.Active());
+}
+
+// --- A lost connection -----------------------------------------------------
+
+// The program's attachment is cut on the server (as a restart or a network
+// break cuts it) after a command wrote a parameter, which leaves the error
+// context naming that write.
+class ConnectionLossTest : public TdmTestBase {
+  protected:
+    void SetUp() override {
+        for (const std::string& statement : fixture::ParametryDdl()) db_.Execute({statement});
+        LogInAs("sysdba", db_.Server().password);  // no administrator's setup
+        dm_.BazaConnect();
+        ASSERT_EQ(App().connectResult, 0);
+        SetDM(&dm_);
+        ASSERT_TRUE(RunCommand([&] { WriteParS(dm_, "A", "1", "GLOBAL", "RUBSA"); }));
+    }
+    void TearDown() override { SetDM(nullptr); }
+
+    void CutTheConnection() {
+        dm_.IBQdm.SetSql("select current_connection as c from rdb$database");
+        dm_.IBQdm.Open();
+        const std::string id = dm_.IBQdm.Row().AsString("c");
+        dm_.CloseQ(dm_.IBQdm);
+        db_.Execute({"delete from mon$attachments where mon$attachment_id = " + id});
+    }
+    std::string ReadA() { return ReadParS(dm_, "A", "", "GLOBAL", "RUBSA"); }
+};
+
+TEST_F(ConnectionLossTest, BetweenCommandsTheNextCommandConnectsAgainAndRuns) {
+    CutTheConnection();
+    std::string value;
+    EXPECT_TRUE(RunCommand([&] { value = ReadA(); }));
+    EXPECT_EQ(value, "1");
+    EXPECT_TRUE(operator_->MessageTexts().empty());
+    EXPECT_EQ(LogEntries().back(), Cp1250("Przywrócono połączenie z bazą danych"));
+}
+
+TEST_F(ConnectionLossTest, InsideACommandItIsSaidInPolishWithoutTheStaleContext) {
+    EXPECT_FALSE(RunCommand([&] {
+        CutTheConnection();
+        ReadA();
+    }));
+    const std::string said = fb::ConnectionLostMessage();
+    EXPECT_EQ(operator_->MessageTexts(), std::vector<std::string>{said});
+    EXPECT_EQ(LogEntries().back(), "FORM :   \r\n!!!!!!!!!!! " + said);
+
+    std::string value;
+    EXPECT_TRUE(RunCommand([&] { value = ReadA(); }));
+    EXPECT_EQ(value, "1");
 }
 
 // --- The process-wide module -------------------------------------------------

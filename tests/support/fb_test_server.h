@@ -51,9 +51,35 @@ class CashierUserLock {
     Mode mode_;
 };
 
+// A Firebird server of one test's own, started by scripts/firebird-server.sh
+// with its own root directory and a free port, for what must never happen to
+// the server the other tests share: being killed and started again. Killed
+// and removed when the object dies. Construction raises std::runtime_error
+// when the server does not start.
+class PrivateFbServer {
+  public:
+    PrivateFbServer();
+    ~PrivateFbServer();
+    PrivateFbServer(const PrivateFbServer&) = delete;
+    PrivateFbServer& operator=(const PrivateFbServer&) = delete;
+
+    const FbServer& Server() const { return server_; }
+    // Kills the server (SIGKILL, as a crash does) and waits until it is gone.
+    void Kill();
+    // Starts it again on the same port and root.
+    void Start();
+
+  private:
+    std::string root_;
+    int port_ = 0;
+    FbServer server_;
+};
+
 class FbTestDatabase {
   public:
     FbTestDatabase();
+    // On another server than the environment's (a PrivateFbServer's).
+    explicit FbTestDatabase(FbServer server);
     ~FbTestDatabase();
     FbTestDatabase(const FbTestDatabase&) = delete;
     FbTestDatabase& operator=(const FbTestDatabase&) = delete;
