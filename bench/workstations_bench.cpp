@@ -6,7 +6,8 @@
 // it into its trading program's tables (every good looked up in the
 // catalogue). N = 1, 2, 4, 8. Prints, per N, the mean and the slowest
 // workstation's time from its first export call to its booking's last write,
-// split into export, read and booking, and the ratio to N = 1.
+// split into export, read and booking, the ratio to N = 1, and the CPU time
+// the server used in the round (when RUBSO_FB_ROOT names its directory).
 //
 // Left out: the register's selling of the 1,000 lines between the export and
 // the read (the simulated register's own work), the windows, the start-up.
@@ -22,7 +23,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -142,6 +146,27 @@ int RunStation(const std::string& database, const std::string& dir) {
 
 // --- The rounds --------------------------------------------------------------------------
 
+// CPU seconds the Firebird server has used so far (user + system), read
+// from its pid file under RUBSO_FB_ROOT; -1 when it cannot be read.
+double ServerCpuSeconds() {
+    const char* root = std::getenv("RUBSO_FB_ROOT");
+    if (root == nullptr) return -1;
+    std::ifstream pidFile(std::string(root) + "/server.pid");
+    long pid = 0;
+    if (!(pidFile >> pid)) return -1;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    if (text.empty()) return -1;
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15; ++i) {
+        fields >> field;
+        if (i >= 14) ticks += std::stod(field);  // utime, stime
+    }
+    return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
 struct Times {
     double exportMs = 0, readMs = 0, bookMs = 0;
     double Total() const { return exportMs + readMs + bookMs; }
@@ -180,8 +205,8 @@ int RunRounds(const std::string& self) {
 
     std::printf("%d goods exported and a %d-line read booked per workstation; %ld cores\n", kGoods,
                 kGoods, ::sysconf(_SC_NPROCESSORS_ONLN));
-    std::printf("%3s %12s %12s %10s %10s %10s %8s\n", "N", "mean ms", "slowest ms", "export",
-                "read", "booking", "ratio");
+    std::printf("%3s %12s %12s %10s %10s %10s %8s %12s\n", "N", "mean ms", "slowest ms", "export",
+                "read", "booking", "ratio", "server cpu s");
     double single = 0;
     for (const int n : kRounds) {
         std::vector<std::unique_ptr<test::TempDir>> dirs;
@@ -191,7 +216,10 @@ int RunRounds(const std::string& self) {
             commands.push_back({self, "--station", database.Path(), dirs.back()->Path()});
         }
         std::vector<Times> times;
-        for (const test::StationResult& result : test::RunStationsTogether(commands)) {
+        const double cpuBefore = ServerCpuSeconds();
+        const std::vector<test::StationResult> results = test::RunStationsTogether(commands);
+        const double serverCpu = cpuBefore < 0 ? -1 : ServerCpuSeconds() - cpuBefore;
+        for (const test::StationResult& result : results) {
             Times t;
             if (result.exitCode != 0 || std::sscanf(result.output.c_str(), "%lf %lf %lf",
                                                     &t.exportMs, &t.readMs, &t.bookMs) != 3) {
@@ -209,8 +237,9 @@ int RunRounds(const std::string& self) {
             slowest = std::max(slowest, t.Total());
         }
         if (n == 1) single = mean.Total();
-        std::printf("%3d %12.0f %12.0f %10.0f %10.0f %10.0f %8.2f\n", n, mean.Total(), slowest,
-                    mean.exportMs, mean.readMs, mean.bookMs, mean.Total() / single);
+        std::printf("%3d %12.0f %12.0f %10.0f %10.0f %10.0f %8.2f %12.2f\n", n, mean.Total(),
+                    slowest, mean.exportMs, mean.readMs, mean.bookMs, mean.Total() / single,
+                    serverCpu);
     }
     return 0;
 }
