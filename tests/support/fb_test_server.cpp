@@ -103,10 +103,12 @@ PrivateFbServer::~PrivateFbServer() {
 }
 
 void PrivateFbServer::Start() {
-    // A port taken between the choice and the start makes the script refuse;
-    // another port is then tried.
+    // The first start takes a free port (another one when it is taken
+    // meanwhile: the script refuses a taken port); a start again keeps the
+    // port the program's connection string names.
+    const bool again = port_ != 0;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (port_ == 0 || attempt > 0) port_ = FreePort();
+        if (!again) port_ = FreePort();
         const std::string command = "RUBSO_FB_ROOT='" + root_ +
                                     "' RUBSO_FB_PORT=" + std::to_string(port_) +
                                     " RUBSO_FB_PASSWORD='" + server_.password + "' '" +
@@ -115,6 +117,7 @@ void PrivateFbServer::Start() {
             server_.host = "127.0.0.1/" + std::to_string(port_);
             return;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     throw std::runtime_error("a private Firebird server did not start in " + root_);
 }

@@ -355,6 +355,7 @@ TEST_F(TypicalDayTest, AServerKilledAndStartedAgainIsSaidInPolishAndTheNextComma
     EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
     EXPECT_NE(std::string::npos,
               ReadFileText(WorkLogPath()).find("***********  Koniec pracy - Close"));
+    server.Start();  // so the test database can be dropped
 }
 
 TEST_F(TypicalDayTest, ADatabaseThatIsDownIsRefusedAndTheLoginCanTryAgain) {
