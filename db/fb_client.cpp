@@ -3,7 +3,9 @@
 #include "db/fb_client.h"
 
 #include <algorithm>
+#include <cstdint>
 
+#include "app/core/codepage.h"
 #include "db/fb_internal.h"
 
 namespace rubso::fb {
@@ -63,7 +65,7 @@ Firebird::IAttachment* AttachHandle(const std::string& database, DatabaseParams&
     Status status;
     Firebird::IAttachment* handle = detail::Provider()->attachDatabase(
         &status, database.c_str(), params.Length(), params.Buffer());
-    status.Check();
+    status.CheckConnect();
     return handle;
 }
 
@@ -72,11 +74,44 @@ Firebird::IAttachment* AttachHandle(const std::string& database, DatabaseParams&
 // --- Errors and entry points -------------------------------------------------
 
 FbError::FbError(const std::string& message, int sqlCode, std::intptr_t gdsCode,
-                 std::string sqlState)
+                 std::string sqlState, std::vector<std::intptr_t> gdsCodes)
     : std::runtime_error(message),
       sqlCode_(sqlCode),
       gdsCode_(gdsCode),
-      sqlState_(std::move(sqlState)) {}
+      sqlState_(std::move(sqlState)),
+      gdsCodes_(std::move(gdsCodes)) {}
+
+bool FbError::HasCode(std::intptr_t code) const {
+    return std::find(gdsCodes_.begin(), gdsCodes_.end(), code) != gdsCodes_.end();
+}
+
+bool FbError::LockConflict() const {
+    return HasCode(isc_lock_timeout) || HasCode(isc_lock_conflict) || HasCode(isc_deadlock) ||
+           HasCode(isc_update_conflict);
+}
+
+ConnectionLostError::ConnectionLostError(std::string serverText, int sqlCode, std::intptr_t gdsCode,
+                                         std::string sqlState, std::vector<std::intptr_t> gdsCodes)
+    : FbError(ConnectionLostMessage(), sqlCode, gdsCode, std::move(sqlState), std::move(gdsCodes)),
+      serverText_(std::move(serverText)) {}
+
+std::string ConnectionLostMessage() {
+    return Cp1250(
+        "Utracono połączenie z bazą danych. Program połączy się ponownie przy następnym "
+        "poleceniu.");
+}
+
+bool IsConnectionLostStatus(const std::vector<std::intptr_t>& gdsCodes) {
+    static constexpr std::intptr_t kLost[] = {
+        isc_network_error, isc_net_read_err,        isc_net_write_err, isc_lost_db_connection,
+        isc_conn_lost,     isc_att_shutdown,        isc_shutdown,      isc_shutinprog,
+        isc_bad_db_handle, isc_net_server_shutdown,
+    };
+    for (const std::intptr_t code : gdsCodes) {
+        if (std::find(std::begin(kLost), std::end(kLost), code) != std::end(kLost)) return true;
+    }
+    return false;
+}
 
 namespace detail {
 
@@ -97,6 +132,10 @@ Firebird::IProvider* Provider() {
 }
 
 void Status::Raise() {
+    Raise(true);
+}
+
+void Status::Raise(bool mayBeLost) {
     char text[4096];
     const unsigned length = Util()->formatStatus(text, sizeof text, raw_);
     std::string message(text, std::min<std::size_t>(length, sizeof text - 1));
@@ -106,10 +145,20 @@ void Status::Raise() {
     const ISC_STATUS* errors = raw_->getErrors();
     const int sqlCode = static_cast<int>(isc_sqlcode(errors));
     const std::intptr_t gdsCode = errors[0] == isc_arg_gds ? errors[1] : 0;
+    std::vector<std::intptr_t> codes;
+    for (const ISC_STATUS* p = errors; *p != isc_arg_end;) {
+        const ISC_STATUS kind = *p++;
+        if (kind == isc_arg_gds) codes.push_back(*p);
+        // Every argument is one value, except a counted string: length, text.
+        p += kind == isc_arg_cstring ? 2 : 1;
+    }
     char state[6] = {};
     fb_sqlstate(state, errors);
     wrapper_.init();
-    throw FbError(message, sqlCode, gdsCode, state);
+    if (mayBeLost && IsConnectionLostStatus(codes)) {
+        throw ConnectionLostError(message, sqlCode, gdsCode, state, std::move(codes));
+    }
+    throw FbError(message, sqlCode, gdsCode, state, std::move(codes));
 }
 
 }  // namespace detail
@@ -129,7 +178,7 @@ void CreateDatabase(const std::string& database, const std::string& user,
     Status status;
     Firebird::IAttachment* handle = detail::Provider()->createDatabase(
         &status, database.c_str(), params.Length(), params.Buffer());
-    status.Check();
+    status.CheckConnect();
     handle->detach(&status);
     if (status.Failed()) handle->release();
 }
@@ -179,6 +228,13 @@ void Attachment::Detach() noexcept {
     handle_ = nullptr;
 }
 
+void Attachment::Ping() {
+    if (handle_ == nullptr) throw FbError("The database is not connected");
+    Status status;
+    handle_->ping(&status);
+    status.Check();
+}
+
 void Attachment::ExecuteImmediate(std::string_view sql) {
     Transaction transaction(*this);
     transaction.Start();
@@ -201,12 +257,47 @@ Transaction::~Transaction() {
 }
 
 void Transaction::Start() {
+    Start(TransactionOptions{});
+}
+
+void Transaction::Start(const TransactionOptions& options) {
     if (handle_ != nullptr) throw FbError("The transaction is already active");
     if (attachment_ == nullptr || attachment_->handle_ == nullptr) {
         throw FbError("The database is not connected");
     }
     Status status;
-    handle_ = attachment_->handle_->startTransaction(&status, 0, nullptr);
+    const bool defaults =
+        !options.readCommitted && options.protectedWrite.empty() && options.lockTimeoutSeconds == 0;
+    if (defaults) {
+        handle_ = attachment_->handle_->startTransaction(&status, 0, nullptr);
+        status.Check();
+        return;
+    }
+    // The parameter block by hand: a table reservation is a tag, the name
+    // with a one-byte length, then the kind of lock.
+    std::vector<unsigned char> tpb = {isc_tpb_version3, isc_tpb_write, isc_tpb_wait};
+    if (options.readCommitted) {
+        tpb.insert(tpb.end(), {isc_tpb_read_committed, isc_tpb_rec_version});
+    } else {
+        tpb.push_back(isc_tpb_concurrency);
+    }
+    if (options.lockTimeoutSeconds > 0) {
+        const auto seconds = static_cast<std::uint32_t>(options.lockTimeoutSeconds);
+        tpb.insert(tpb.end(), {isc_tpb_lock_timeout, 4});
+        for (int shift = 0; shift < 32; shift += 8) {
+            tpb.push_back(static_cast<unsigned char>(seconds >> shift));
+        }
+    }
+    for (const std::string& table : options.protectedWrite) {
+        if (table.empty() || table.size() > 255) throw FbError("Bad table name: " + table);
+        tpb.push_back(isc_tpb_lock_write);
+        tpb.push_back(static_cast<unsigned char>(table.size()));
+        tpb.insert(tpb.end(), table.begin(), table.end());
+        tpb.push_back(isc_tpb_protected);
+    }
+    const auto length = static_cast<unsigned>(tpb.size());
+    const unsigned char* buffer = tpb.data();
+    handle_ = attachment_->handle_->startTransaction(&status, length, buffer);
     status.Check();
 }
 

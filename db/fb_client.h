@@ -29,6 +29,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/core/command_guard.h"
+
 namespace Firebird {
 class IAttachment;
 class IMessageMetadata;
@@ -43,22 +45,59 @@ namespace rubso::fb {
 // A failure reported by the server or the client library, or a misuse of
 // this layer. what() is the server's text as IUtil::formatStatus renders it
 // (lines separated by LF), e.g. "Your user name and password are not
-// defined. Ask your database administrator to set up a Firebird login.".
-// Errors raised by this layer itself carry codes 0.
+// defined. Ask your database administrator to set up a Firebird login.",
+// except for a lost connection (ConnectionLostError). Errors raised by this
+// layer itself carry codes 0.
 class FbError : public std::runtime_error {
   public:
     explicit FbError(const std::string& message, int sqlCode = 0, std::intptr_t gdsCode = 0,
-                     std::string sqlState = {});
+                     std::string sqlState = {}, std::vector<std::intptr_t> gdsCodes = {});
 
     int SqlCode() const { return sqlCode_; }                   // legacy SQLCODE, e.g. -902
     std::intptr_t GdsCode() const { return gdsCode_; }         // first isc_* code of the status
     const std::string& SqlState() const { return sqlState_; }  // 5 characters or empty
+    // Every isc_* code of the status, the first one included.
+    const std::vector<std::intptr_t>& GdsCodes() const { return gdsCodes_; }
+    bool HasCode(std::intptr_t code) const;
+    // The server's text, also where what() says something else.
+    virtual std::string ServerText() const { return what(); }
+    // True for ConnectionLostError.
+    virtual bool ConnectionLost() const { return false; }
+    // True when another transaction holds what this one waited for (a lock
+    // timeout, a lock or update conflict, a deadlock).
+    bool LockConflict() const;
 
   private:
     int sqlCode_;
     std::intptr_t gdsCode_;
     std::string sqlState_;
+    std::vector<std::intptr_t> gdsCodes_;
 };
+
+// The connection to the database is gone: the server was stopped or killed,
+// the network broke, or the attachment was shut down on the server. Raised
+// by every call through an attachment that was connected (never by Attach,
+// whose refusals keep the server's text). what() is the operator's Polish
+// text (Windows-1250, ConnectionLostMessage); ServerText() the server's.
+// Carries ConnectionLostMark, so the application-wide handler, which knows
+// no database, can tell it from other failures.
+class ConnectionLostError : public FbError, public ConnectionLostMark {
+  public:
+    ConnectionLostError(std::string serverText, int sqlCode = 0, std::intptr_t gdsCode = 0,
+                        std::string sqlState = {}, std::vector<std::intptr_t> gdsCodes = {});
+    std::string ServerText() const override { return serverText_; }
+    bool ConnectionLost() const override { return true; }
+
+  private:
+    std::string serverText_;
+};
+
+// "Utracono połączenie z bazą danych. ..." in Windows-1250.
+std::string ConnectionLostMessage();
+
+// True when the codes of a status say the connection is gone (network read
+// or write errors, a lost or shut-down attachment, a server shutting down).
+bool IsConnectionLostStatus(const std::vector<std::intptr_t>& gdsCodes);
 
 // The zero date and date/time: what AsDate/AsDateTime give for NULL. It is
 // 30.12.1899 00:00, the day numbered 0 in the trading program's date/time
@@ -119,6 +158,10 @@ class Attachment {
 
     const std::string& Database() const { return database_; }
 
+    // One round trip to the server. Raises ConnectionLostError when the
+    // connection is gone, FbError when not attached.
+    void Ping();
+
     // Runs one statement without parameters or result rows in a transaction
     // of its own that is committed at once (rolled back on failure).
     void ExecuteImmediate(std::string_view sql);
@@ -141,6 +184,20 @@ class Attachment {
 //
 // Note: the default WAIT mode blocks on a row locked by another transaction
 // until that transaction ends (or the server's lock timeout passes).
+//
+// TransactionOptions ask for something else than the defaults: READ
+// COMMITTED (each statement sees what others committed before it) and
+// tables reserved for protected write at the start, so that no other
+// transaction writes to them until this one ends; a second transaction
+// reserving one of them waits at its start (up to `lockTimeoutSeconds`, 0:
+// as long as it takes), which makes the reservation a lock between
+// workstations.
+struct TransactionOptions {
+    bool readCommitted = false;
+    std::vector<std::string> protectedWrite;  // table names
+    int lockTimeoutSeconds = 0;
+};
+
 class Transaction {
   public:
     explicit Transaction(Attachment& attachment);
@@ -150,6 +207,7 @@ class Transaction {
 
     // Raises FbError when already active or the attachment is not connected.
     void Start();
+    void Start(const TransactionOptions& options);
     // Commit and Rollback first close every result set open in this
     // transaction. Both raise FbError when the transaction is not active or
     // the server fails; after a failed Commit the transaction stays active

@@ -37,11 +37,18 @@ class Status {
         const ISC_STATUS* errors = wrapper_.getErrors();
         return Failed() && errors[0] == isc_arg_gds ? errors[1] : 0;
     }
-    // Raises FbError with the status' text when the last call failed.
+    // Raises FbError with the status' text when the last call failed;
+    // ConnectionLostError when the status says the connection is gone.
     void Check() {
         if (Failed()) Raise();
     }
     [[noreturn]] void Raise();
+    // For making a connection: a refusal is never "lost", whatever its
+    // codes; it raises FbError with the server's text.
+    void CheckConnect() {
+        if (Failed()) Raise(false);
+    }
+    [[noreturn]] void Raise(bool mayBeLost);
 
   private:
     Firebird::IStatus* raw_;

@@ -131,7 +131,7 @@ void ServiceManager::Attach(const std::string& server, const std::string& user,
     Status status;
     Firebird::IService* handle = detail::Provider()->attachServiceManager(
         &status, name.c_str(), static_cast<unsigned>(spb.size()), spb.data());
-    status.Check();
+    status.CheckConnect();
     handle_ = handle;
 }
 
@@ -247,6 +247,23 @@ void ServiceManager::DeleteUser(const std::string& name) {
     request.Tag(isc_action_svc_delete_user);
     request.String(isc_spb_sec_username, name);
     RunAction(request.Bytes(), isc_info_svc_line, nullptr);
+}
+
+bool EnsureUser(ServiceManager& manager, const ServerUser& user, const std::string& password) {
+    const auto listed = [&] {
+        for (const ServerUser& existing : manager.ListUsers()) {
+            if (existing.name == user.name) return true;
+        }
+        return false;
+    };
+    if (listed()) return false;
+    try {
+        manager.AddUser(user, password);
+        return true;
+    } catch (const FbError&) {
+        if (listed()) return false;
+        throw;
+    }
 }
 
 bool CheckCredentials(const std::string& server, const std::string& user,

@@ -64,6 +64,12 @@ class ServiceManager {
     Firebird::IService* handle_ = nullptr;
 };
 
+// Adds `user` unless the server has a user of that name; true when this
+// call added it. Safe when several processes do it at once: an add refused
+// because another process added the user meanwhile counts as done (the
+// users are listed again to tell). Other failures raise FbError.
+bool EnsureUser(ServiceManager& manager, const ServerUser& user, const std::string& password);
+
 // True when the services manager of `server` accepts the user name and
 // password (attach and detach both succeed); false for any failure.
 bool CheckCredentials(const std::string& server, const std::string& user,

@@ -108,6 +108,10 @@ bool GoodsTableReachable(TDM& dm, const std::string& goodsTable) {
     if (!dm.IBBaza.IsConnected()) return false;
     try {
         return JestTabela(dm, goodsTable);
+    } catch (const fb::FbError& e) {
+        // A connection that is gone says nothing about the table.
+        if (e.ConnectionLost()) throw;
+        return false;
     } catch (const std::exception&) {
         return false;
     }

@@ -88,8 +88,9 @@ bool IsPlainIdentifier(std::string_view name);
 
 // --- The goods table -----------------------------------------------------------
 
-// True when the database answers and holds the goods table. Never raises: a
-// lost connection is "not reachable".
+// True when the database answers and holds the goods table. Raises only
+// fb::ConnectionLostError: a connection that is gone is said as such, never
+// as a missing table. Without a connection at all: false.
 bool GoodsTableReachable(TDM& dm, const std::string& goodsTable);
 
 // Register code -> goods symbol of every good with a code, fetched with one

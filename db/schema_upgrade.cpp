@@ -11,6 +11,7 @@
 #include "app/core/text_utils.h"
 #include "app/core/work_log.h"
 #include "db/parameter_store.h"
+#include "db/schema_grants.h"
 #include "db/schema_probes.h"
 #include "db/schema_scripts.h"
 
@@ -67,10 +68,14 @@ bool VersionNeedsUpgrade(const std::string& storedVersion) {
 }
 
 void GrantSchemaRights(TDM& dm) {
-    SchemaRunSQL(dm, "grant create table to role ADMINISTRATOR");
-    SchemaRunSQL(dm, "grant create generator to role ADMINISTRATOR");
-    SchemaRunSQL(dm, "grant create procedure to role ADMINISTRATOR");
-    SchemaRunSQL(dm, "grant alter any table to role ADMINISTRATOR");
+    // A grant in place is granted again without complaint, so a grant that
+    // collides with another administrator's is simply tried again.
+    for (const char* right :
+         {"create table", "create generator", "create procedure", "alter any table"}) {
+        CountSchemaStatements(1);
+        dm.RunSQLUnlessDone(std::string("grant ") + right + " to role ADMINISTRATOR",
+                            [] { return false; });
+    }
 }
 
 void TestStru(TDM& dm, bool recreate) {
@@ -203,14 +208,18 @@ bool AdministratorCheck(TDM& dm, bool testowanieBazy) {
 
     TestStru(dm, false);
 
-    if (!VersionNeedsUpgrade(stored) && !testowanieBazy) return false;
-    CountSchemaStatements(2);
-    WriteParS(dm, "WERSJA", kProgramVersion, kLocation, kSection);
-    InneTestyBefore(dm);
-    TestGen(dm);
-    TestProc(dm);
-    InneTestyAfter(dm);
-    return true;
+    const bool upgrade = VersionNeedsUpgrade(stored) || testowanieBazy;
+    if (upgrade) {
+        CountSchemaStatements(2);
+        WriteParS(dm, "WERSJA", kProgramVersion, kLocation, kSection);
+        InneTestyBefore(dm);
+        TestGen(dm);
+        TestProc(dm);
+        InneTestyAfter(dm);
+    }
+    // Last, so the objects made above get theirs too.
+    NadajUprawnienia(dm, true);
+    return upgrade;
 }
 
 void MainWindowSchemaPass(TDM& dm) {
@@ -251,6 +260,11 @@ void MainWindowSchemaPass(TDM& dm) {
     if (!JestIndeks(dm, goodsTable, index)) {
         SchemaRunSQL(dm, "CREATE INDEX " + index + " ON " + goodsTable + "(KOD_KASA)");
     }
+
+    // The year's procedure made above, and a goods table the trading program
+    // made for a new year, get their grants. Only the administrator can give
+    // them all; a cashier's pass logs what it could not give.
+    NadajUprawnienia(dm, App().dbUser == kAdministratorUser);
 }
 
 }  // namespace rubso

@@ -62,7 +62,9 @@ void InneTestyAfter(TDM& dm);
 // 3. TestStru(false), at every call;
 // 4. when VersionNeedsUpgrade or `testowanieBazy` (the login's "Testowanie
 //    bazy" box): stores "WERSJA" = "2.18.4", then InneTestyBefore, TestGen,
-//    TestProc, InneTestyAfter.
+//    TestProc, InneTestyAfter;
+// 5. completes the grants of the role and the routines (schema_grants.h),
+//    at every call.
 // Returns true when step 4 ran. The caller runs it only for "SYSDBA" after a
 // successful connection.
 bool AdministratorCheck(TDM& dm, bool testowanieBazy);
@@ -70,7 +72,9 @@ bool AdministratorCheck(TDM& dm, bool testowanieBazy);
 // The main window's pass: HIST_PAR and its trigger, PARAGONY and its later
 // columns, the receipt generator and trigger, the current year's
 // P_ZAPISZ_WZ_KASY procedure and the register-code index of the year's goods
-// table, each created only when missing and each creation logged.
+// table, each created only when missing and each creation logged; then the
+// grants of the year's objects (shown when they fail only to the
+// administrator).
 void MainWindowSchemaPass(TDM& dm);
 
 }  // namespace rubso

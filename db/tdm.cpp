@@ -4,6 +4,7 @@
 
 #include "app/core/app_state.h"
 #include "app/core/codepage.h"
+#include "app/core/command_guard.h"
 #include "app/core/operator.h"
 #include "app/core/text_utils.h"
 #include "app/core/work_log.h"
@@ -13,7 +14,6 @@ namespace rubso {
 namespace {
 
 constexpr const char* kAdministratorRole = "ADMINISTRATOR";
-constexpr const char* kAdministratorUser = "SYSDBA";
 constexpr const char* kCashierUser = "KASJER";
 // KASJER's first password, kept in capitals and lower-cased when used so the
 // plain password does not appear in the binary as is.
@@ -177,12 +177,13 @@ TDM::TDM()
       IBQWK(IBBaza, IBTWK) {}
 
 TDM::~TDM() {
-    if (g_dm == this) g_dm = nullptr;
+    if (g_dm == this) SetDM(nullptr);
 }
 
 void TDM::BazaConnect() {
     AppState& app = App();
     app.connectResult = -1;
+    connectionLost_ = false;
     const bool administrator = app.dbUser == kAdministratorUser;
     const std::string role = administrator ? std::string() : std::string(kAdministratorRole);
 
@@ -208,6 +209,7 @@ void TDM::BazaConnect() {
     try {
         IBBaza.Attach(app.dbPath, app.dbUser, app.dbPassword, role);
         app.connectResult = 0;
+        connected_ = {app.dbPath, app.dbUser, app.dbPassword, role};
     } catch (const fb::FbError& e) {
         const std::string message = WithCrLf(e.what());
         WriteWorkLog(message);
@@ -226,37 +228,47 @@ void TDM::BazaConnect() {
 
 // The administrator's setup at every SYSDBA login: the role ADMINISTRATOR and
 // the user KASJER are created when missing, and KASJER gets the role again.
+// Workstations started together on a new database all do it at once: a role
+// or user that another one made meanwhile counts as made.
 void TDM::SetUpAdministrator() {
     IBTdm.RollbackIfActive();
     IBQdm.Close();
+    if (!AdministratorRoleExists()) {
+        RunSQLUnlessDone(std::string("create role ") + kAdministratorRole,
+                         [this] { return AdministratorRoleExists(); });
+    }
+
+    const AppState& app = App();
+    IBSecurityService.Attach(fb::ServiceServerName(app.dbPath), app.dbUser, app.dbPassword);
+    fb::ServerUser cashier;
+    cashier.name = kCashierUser;
+    cashier.firstName = kCashierUser;
+    cashier.lastName = kCashierUser;
+    fb::EnsureUser(IBSecurityService, cashier, KasjerInitialPassword());
+    IBSecurityService.Detach();
+
+    RunSQLUnlessDone(
+        std::string("grant ") + kAdministratorRole + " to " + kCashierUser + " with ADMIN option",
+        [this] { return CashierHasTheRole(); });
+}
+
+bool TDM::AdministratorRoleExists() {
     IBQdm.SetSql(std::string("select count(*) as jest from rdb$roles where rdb$role_name='") +
                  kAdministratorRole + "'");
     IBQdm.Open();
-    const bool roleExists = IBQdm.Row().AsInt("jest") > 0;
-    IBQdm.Close();
-    if (!roleExists) RunSQL(std::string("create role ") + kAdministratorRole);
+    const bool exists = IBQdm.Row().AsInt("jest") > 0;
+    CloseQ(IBQdm);
+    return exists;
+}
 
-    const AppState& app = App();
-    const std::string server = fb::ServiceServerName(app.dbPath);
-    IBSecurityService.Attach(server, app.dbUser, app.dbPassword);
-    bool cashierExists = false;
-    for (const fb::ServerUser& user : IBSecurityService.ListUsers()) {
-        if (user.name == kCashierUser) cashierExists = true;
-    }
-    IBSecurityService.Detach();
-
-    if (!cashierExists) {
-        IBSecurityService.Attach(server, app.dbUser, app.dbPassword);
-        fb::ServerUser cashier;
-        cashier.name = kCashierUser;
-        cashier.firstName = kCashierUser;
-        cashier.lastName = kCashierUser;
-        IBSecurityService.AddUser(cashier, KasjerInitialPassword());
-        IBSecurityService.Detach();
-    }
-
-    RunSQL(std::string("grant ") + kAdministratorRole + " to " + kCashierUser +
-           " with ADMIN option");
+bool TDM::CashierHasTheRole() {
+    IBQdm.SetSql(std::string("select count(*) as jest from rdb$user_privileges where rdb$user='") +
+                 kCashierUser + "' and rdb$relation_name='" + kAdministratorRole +
+                 "' and rdb$privilege='M'");
+    IBQdm.Open();
+    const bool granted = IBQdm.Row().AsInt("jest") > 0;
+    CloseQ(IBQdm);
+    return granted;
 }
 
 bool TDM::RunSQL(const std::string& statement) {
@@ -274,6 +286,58 @@ bool TDM::RunSQL(const std::string& statement) {
         IBTSQL.RollbackIfActive();
         return false;
     }
+}
+
+bool TDM::RunSQLUnlessDone(const std::string& statement, const std::function<bool()>& done,
+                           bool quiet) {
+    // A change of the catalogue that collides with the same change of
+    // another workstation fails with an update conflict once that one has
+    // committed; a second try then finds the change made (or makes it).
+    constexpr int kTries = 3;
+    for (int attempt = 1;; ++attempt) {
+        IBTSQL.RollbackIfActive();
+        try {
+            IBTSQL.Start();
+            IBSQL.SetSql(statement);
+            IBSQL.ExecSql();
+            IBTSQL.Commit();
+            return true;
+        } catch (const fb::FbError& e) {
+            IBTSQL.RollbackIfActive();
+            if (!e.ConnectionLost()) {
+                if (done()) return true;
+                if (e.LockConflict() && attempt < kTries) continue;
+            }
+            const std::string message = WithCrLf(e.what());
+            WriteWorkLog(statement + kCrLf + message);
+            if (!quiet) ShowErrorMessage(message);
+            return false;
+        }
+    }
+}
+
+void TDM::EnsureConnection() {
+    if (!connectionLost_) {
+        if (!IBBaza.IsConnected()) return;
+        try {
+            IBBaza.Ping();
+            return;
+        } catch (const fb::FbError& e) {
+            if (!e.ConnectionLost()) throw;
+            WriteWorkLog(e.what() + std::string(kCrLf) + WithCrLf(e.ServerText()));
+        }
+        IBBaza.Detach();
+        connectionLost_ = true;
+    }
+    try {
+        IBBaza.Attach(connected_.database, connected_.user, connected_.password, connected_.role);
+    } catch (const fb::FbError& e) {
+        WriteWorkLog(Cp1250("Nieudana próba ponownego połączenia z bazą danych") + kCrLf +
+                     WithCrLf(e.what()));
+        throw fb::ConnectionLostError(e.what());
+    }
+    connectionLost_ = false;
+    WriteWorkLog(Cp1250("Przywrócono połączenie z bazą danych"));
 }
 
 bool TDM::RunScr(const std::string& label, bool quiet) {
@@ -400,6 +464,13 @@ void TDM::RefrQI(Query& query, const std::string& field, int key) {
 
 void SetDM(TDM* dm) {
     g_dm = dm;
+    if (dm == nullptr) {
+        SetCommandEntryCheck(nullptr);
+    } else {
+        SetCommandEntryCheck([] {
+            if (g_dm != nullptr) g_dm->EnsureConnection();
+        });
+    }
 }
 
 TDM& DM() {

@@ -8,11 +8,17 @@
 // through App().connectResult. Everything else (queries, CloseQ, RefrQS)
 // raises fb::FbError for the application-wide handler.
 //
+// A lost connection (fb::ConnectionLostError) is said in Polish wherever it
+// shows; the process-wide data module (SetDM) checks the connection before
+// every command (RunCommand's entry check) and connects again when it was
+// lost, so the program works on once the server is back.
+//
 // One thread: the user-interface thread.
 
 #include <QDate>
 #include <QDateTime>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -124,6 +130,26 @@ class TDM {
     // message, rolls back.
     bool RunSQL(const std::string& statement);
 
+    // RunSQL for a change that another workstation may make at the same time
+    // (a role, a grant): when the statement fails and `done` then answers
+    // true, the change is in place and nothing is reported; true. A failure
+    // from a collision with another transaction is tried again (three tries
+    // in all). Otherwise the failure is reported as RunSQL reports it (only
+    // logged when `quiet`); false.
+    bool RunSQLUnlessDone(const std::string& statement, const std::function<bool()>& done,
+                          bool quiet = false);
+
+    // The entry check of every command: nothing while the connection is
+    // there (one round trip to the server asks); when it is gone, lets go of
+    // it and connects again with the login's values and role, logging both.
+    // Raises fb::ConnectionLostError when the server cannot be reached yet,
+    // so the command does not run; the next command tries again. Does
+    // nothing before the login has connected.
+    void EnsureConnection();
+    // True between a lost connection noticed by EnsureConnection and the
+    // reconnection.
+    bool ConnectionLost() const { return connectionLost_; }
+
     // ListaScr line by line in one transaction on IBTRun: a line ending in
     // ";" (after a trailing "#" is dropped) is one statement; any other line
     // is joined with the next line as stored. The first failure undoes the
@@ -175,13 +201,30 @@ class TDM {
 
   private:
     void SetUpAdministrator();
+    bool AdministratorRoleExists();
+    bool CashierHasTheRole();
+
+    // What the last successful BazaConnect attached with, for reconnecting.
+    struct ConnectionParams {
+        std::string database;
+        std::string user;
+        std::string password;
+        std::string role;
+    };
+    ConnectionParams connected_;
+    bool connectionLost_ = false;
 };
 
 // The process-wide data module, set by the program's main block. DM() raises
 // std::logic_error while none is set. The caller keeps ownership and resets
-// it (nullptr) before the module dies.
+// it (nullptr) before the module dies. Setting it makes its EnsureConnection
+// the entry check of every command (command_guard.h); nullptr removes it.
 void SetDM(TDM* dm);
 TDM& DM();
+
+// The administrator's user name: its login sets up the role and the cashier
+// and checks the schema.
+inline constexpr const char kAdministratorUser[] = "SYSDBA";
 
 // The initial password given to KASJER when the SYSDBA login creates it.
 std::string KasjerInitialPassword();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 
 #include "app/core/app_state.h"
 #include "app/core/codepage.h"
@@ -15,6 +16,9 @@ namespace {
 
 constexpr int kGroupWidth = 3;
 constexpr std::size_t kShortNameLength = 18;
+// How long a code assignment waits for another workstation's writes to the
+// goods table to end.
+constexpr int kReservationTimeoutSeconds = 30;
 
 struct GoodsRow {
     std::string asort;
@@ -56,8 +60,22 @@ int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
     }
     const KodKasaKind kind = KodKasaKindOf(dm, goodsTable);
 
+    // The highest code is read and the new codes written with the goods
+    // table reserved: a second workstation assigning codes at the same time
+    // waits here until this one has committed, and then, reading committed
+    // data, starts from the codes given here.
+    fb::TransactionOptions reserved;
+    reserved.readCommitted = true;
+    reserved.protectedWrite = {UpperCase(goodsTable)};
+    reserved.lockTimeoutSeconds = kReservationTimeoutSeconds;
     fb::Transaction transaction(dm.IBBaza);
-    transaction.Start();
+    try {
+        transaction.Start(reserved);
+    } catch (const fb::FbError& e) {
+        if (!e.LockConflict()) throw;
+        throw std::runtime_error(Cp1250(
+            "Kartoteka towarów jest zajęta przez inne stanowisko. Spróbuj ponownie za chwilę."));
+    }
     const std::vector<GoodsRow> goods = ReadGoods(dm.IBBaza, transaction, goodsTable);
     std::int64_t highest = 0;
     for (const GoodsRow& good : goods) highest = std::max(highest, good.kodKasa);

@@ -22,9 +22,12 @@ std::set<std::string> GroupFilter(const std::vector<std::string>& tickedGroups);
 // name: a good without a code gets the highest code of the table + 1, the
 // next one + 2, and so on; a good without a short name (ATEST) gets the
 // first 18 characters of its name. Goods that have both are left alone.
-// All changes are made in one transaction; when a change fails, those
-// made before it are committed and the error (fb::FbError) is raised.
-// Returns the number of goods changed.
+// All changes are made in one transaction that reserves the goods table
+// for writing, so two workstations assigning codes at once never give two
+// goods the same code: the second waits for the first (up to 30 s; then
+// std::runtime_error with a Polish message) and continues from its codes.
+// When a change fails, those made before it are committed and the error
+// (fb::FbError) is raised. Returns the number of goods changed.
 int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
                         const std::set<std::string>& groups);
 

@@ -3,7 +3,7 @@
 # security database and its own directory; nothing else on the machine is
 # touched. Usage:
 #   scripts/firebird-server.sh start   # prints the environment the tests read
-#   scripts/firebird-server.sh stop
+#   scripts/firebird-server.sh stop    # waits until the server has ended
 #   scripts/firebird-server.sh env
 # Settings (environment, with defaults):
 #   RUBSO_FB_ROOT      /tmp/rubso-firebird   server root (config, security db, lock)
@@ -25,12 +25,53 @@ print_env() {
   echo "export RUBSO_FB_DATA=$root/data"
 }
 
+# How long `stop` waits for the server to end after asking it to, and after
+# killing it (seconds). Firebird 3 often lets a SIGTERM go unanswered (its
+# shutdown thread may not be running), so the kill is the usual end; its
+# databases are written carefully and stay whole.
+stop_timeout=${RUBSO_FB_STOP_TIMEOUT:-5}
+kill_timeout=5
+
+# True while process `pid` is there: not gone, and not a zombie left for a
+# parent that does not reap it (a container's first process may not).
+exists() {
+  local pid=$1
+  kill -0 "$pid" 2>/dev/null || return 1
+  [ "$(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | cut -d' ' -f1)" != Z ]
+}
+
+# The same, and it is a Firebird server (a pid file may name a number that
+# another program got since).
+alive() {
+  exists "$1" && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = firebird ]
+}
+
 running() {
-  [ -f "$root/server.pid" ] && kill -0 "$(cat "$root/server.pid")" 2>/dev/null
+  [ -f "$root/server.pid" ] && alive "$(cat "$root/server.pid")"
+}
+
+# True when something accepts connections on the port.
+port_taken() {
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null
+}
+
+# Waits up to $2 seconds for `pid` to end; true when it has.
+wait_gone() {
+  local pid=$1 tenths=$(($2 * 10))
+  for _ in $(seq 1 "$tenths"); do
+    alive "$pid" || return 0
+    sleep 0.1
+  done
+  ! alive "$pid"
 }
 
 start() {
   if running; then print_env; return 0; fi
+  if port_taken; then
+    echo "Port $port is already taken by another program; the Firebird server of $root" \
+      "was not started. Stop that program or choose another RUBSO_FB_PORT." >&2
+    return 1
+  fi
   mkdir -p "$root/data" "$root/lock"
   for item in plugins lib UDF firebird.msg plugins.conf fbtrace.conf; do
     ln -sfn "$fbdir/$item" "$root/$item"
@@ -67,19 +108,33 @@ SQL
   chmod 777 "$root/data"
   FIREBIRD=$root FIREBIRD_LOCK=$root/lock FIREBIRD_TMP=$root/lock \
     nohup /usr/sbin/firebird > "$root/server.log" 2>&1 &
-  echo $! > "$root/server.pid"
+  local pid=$!
+  echo "$pid" > "$root/server.pid"
   for _ in $(seq 1 100); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then print_env; return 0; fi
+    if ! exists "$pid"; then break; fi
+    if port_taken; then print_env; return 0; fi
     sleep 0.1
   done
   echo "Firebird server did not start; see $root/server.log" >&2
   return 1
 }
 
+# Asks the server to end, waits for it, kills it when it does not end in
+# time, and removes the pid file only once the process is gone.
 stop() {
-  if running; then
-    kill "$(cat "$root/server.pid")"
-    for _ in $(seq 1 50); do running || break; sleep 0.1; done
+  [ -f "$root/server.pid" ] || return 0
+  local pid
+  pid=$(cat "$root/server.pid")
+  if alive "$pid"; then
+    kill -TERM "$pid" 2>/dev/null || true
+    if ! wait_gone "$pid" "$stop_timeout"; then
+      echo "Firebird server $pid did not end in ${stop_timeout}s; killing it" >&2
+      kill -KILL "$pid" 2>/dev/null || true
+      if ! wait_gone "$pid" "$kill_timeout"; then
+        echo "Firebird server $pid is still there; $root/server.pid kept" >&2
+        return 1
+      fi
+    fi
   fi
   rm -f "$root/server.pid"
 }

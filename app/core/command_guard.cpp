@@ -10,6 +10,11 @@ namespace {
 
 bool commandRunning = false;
 
+std::function<void()>& EntryCheckFunction() {
+    static std::function<void()> check;
+    return check;
+}
+
 void Handle(const std::string& message) noexcept {
     // Each step is tried on its own: the context must be cleared even when
     // the log or the error box fails, and nothing may leave this function.
@@ -35,7 +40,12 @@ std::string UnknownExceptionMessage() {
     return Cp1250("Nieznany błąd programu");
 }
 
+bool IsConnectionLost(const std::exception& error) {
+    return dynamic_cast<const ConnectionLostMark*>(&error) != nullptr;
+}
+
 void HandleException(const std::exception& error) noexcept {
+    if (IsConnectionLost(error)) ClearErrorContext();
     std::string message;
     try {
         message = error.what();
@@ -53,11 +63,16 @@ void HandleUnknownException() noexcept {
     Handle(message);
 }
 
-bool RunCommand(const std::function<void()>& command) noexcept {
+void SetCommandEntryCheck(std::function<void()> check) {
+    EntryCheckFunction() = std::move(check);
+}
+
+bool RunCommand(const std::function<void()>& command, EntryCheck entry) noexcept {
     if (commandRunning) return false;
     commandRunning = true;
     const auto done = qScopeGuard([] { commandRunning = false; });
     try {
+        if (entry == EntryCheck::Run && EntryCheckFunction()) EntryCheckFunction()();
         command();
         return true;
     } catch (const std::exception& error) {

@@ -4,6 +4,11 @@
 // event loop and no second command starts while one is running. Exceptions
 // that reach here are handled the application-wide way: logged with the
 // current error context, shown to the operator, the context cleared.
+//
+// A lost database connection is told apart by ConnectionLostMark: its report
+// carries no error context (the context names a statement of the connection
+// that is gone, not the cause), and the next command's entry check (set by
+// the data module) connects again before the command runs.
 
 #include <exception>
 #include <functional>
@@ -12,6 +17,16 @@
 #include "app/core/work_log.h"
 
 namespace rubso {
+
+// The mark of an exception that says the database connection is gone. The
+// database layer's error carries it beside std::exception; this layer knows
+// no database.
+class ConnectionLostMark {
+  public:
+    virtual ~ConnectionLostMark() = default;
+};
+
+bool IsConnectionLost(const std::exception& error);
 
 // "FORM :" + unit + " " + operation + "  " + detail + CR LF + "!!!!!!!!!!! "
 // + message. Written to the work log, its first line gets the stamp.
@@ -27,11 +42,21 @@ void HandleUnknownException() noexcept;
 // The message shown for an exception that is not a std::exception.
 std::string UnknownExceptionMessage();
 
+// The check every command passes before it runs: the process-wide data
+// module sets one that makes sure the database connection is there and
+// connects again when it was lost. When it raises, the command does not run
+// and the exception is handled as the command's own. Empty: no check.
+void SetCommandEntryCheck(std::function<void()> check);
+
+// Whether a command passes the entry check. Closing the program skips it:
+// with the connection gone it only lets go of it, and waits for no server.
+enum class EntryCheck { Run, Skip };
+
 // Runs `command` to completion and returns true, or handles the exception it
 // raised and returns false. While a command runs, a further RunCommand (from
 // a key, a menu, the close box or events processed during a repaint) is
 // refused at once: it returns false without running anything. Never raises.
-bool RunCommand(const std::function<void()>& command) noexcept;
+bool RunCommand(const std::function<void()>& command, EntryCheck entry = EntryCheck::Run) noexcept;
 
 // True while a command started by RunCommand has not finished.
 bool IsCommandRunning();

@@ -57,11 +57,11 @@ QString& CommandName() {
 
 }  // namespace
 
-bool RunUiCommand(const QString& name, const std::function<void()>& command) {
+bool RunUiCommand(const QString& name, const std::function<void()>& command, EntryCheck entry) {
     // A command refused because another runs leaves that one's name alone.
     const bool starts = !IsCommandRunning();
     if (starts) CommandName() = name;
-    const bool completed = RunCommand(command);
+    const bool completed = RunCommand(command, entry);
     if (starts) CommandName().clear();
     if (!IsCommandRunning() && AfterCommandHook()) {
         // A copy: the hook may replace itself (a window closing).
@@ -71,8 +71,8 @@ bool RunUiCommand(const QString& name, const std::function<void()>& command) {
     return completed;
 }
 
-bool RunUiCommand(const std::function<void()>& command) {
-    return RunUiCommand(QString(), command);
+bool RunUiCommand(const std::function<void()>& command, EntryCheck entry) {
+    return RunUiCommand(QString(), command, entry);
 }
 
 QString RunningCommandName() {

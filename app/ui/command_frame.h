@@ -16,17 +16,21 @@
 #include <initializer_list>
 #include <vector>
 
+#include "app/core/command_guard.h"
+
 namespace rubso {
 
 // Every event handler of the windows runs its work here: through RunCommand
 // (so it is refused while another command runs and its exception reaches the
 // application-wide handler), then, when no command is left running, the
-// after-command hook. Returns what RunCommand returned.
-bool RunUiCommand(const std::function<void()>& command);
+// after-command hook. Returns what RunCommand returned. `entry` as for
+// RunCommand (the closing skips the connection check).
+bool RunUiCommand(const std::function<void()>& command, EntryCheck entry = EntryCheck::Run);
 // The same for a command the operator knows by a name ("Eksport do kasy");
 // while it runs, RunningCommandName() gives that name, so an error shown
 // meanwhile can say what failed.
-bool RunUiCommand(const QString& name, const std::function<void()>& command);
+bool RunUiCommand(const QString& name, const std::function<void()>& command,
+                  EntryCheck entry = EntryCheck::Run);
 // The name of the running command; empty when none runs or it has no name.
 QString RunningCommandName();
 

@@ -359,7 +359,8 @@ void TFrm::closeEvent(QCloseEvent* event) {
     }
     if (!closing_) {
         closing_ = true;
-        RunUiCommand(QStringLiteral("Zamykanie programu"), [&] { RunClose(); });
+        RunUiCommand(
+            QStringLiteral("Zamykanie programu"), [&] { RunClose(); }, EntryCheck::Skip);
     }
     event->accept();
 }

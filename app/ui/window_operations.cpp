@@ -63,7 +63,13 @@ int WindowOperations::ReadListChoice() {
 void WindowOperations::StoreListChoiceAndDisconnect(int choice) {
     TDM& dm = DM();
     if (App().connectResult != 0 || !dm.IBBaza.IsConnected()) return;
-    WriteParI(dm, "FW", choice, kLocation, kSection);
+    try {
+        WriteParI(dm, "FW", choice, kLocation, kSection);
+    } catch (const fb::FbError& e) {
+        // With the connection gone the choice is lost, as a failed write
+        // would lose it; the program only lets go of the connection.
+        if (!e.ConnectionLost()) throw;
+    }
     dm.IBBaza.Detach();
 }
 

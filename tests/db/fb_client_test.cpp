@@ -140,7 +140,10 @@ TEST_F(FbAttachTest, KilledAttachmentFailsLaterCallsCleanly) {
         again.Open(tr);
         FAIL() << "a statement on a killed attachment succeeded";
     } catch (const FbError& error) {
-        EXPECT_NE(std::string(error.what()).find("shutdown"), std::string::npos) << error.what();
+        // Said in Polish, the server's text kept for the log.
+        EXPECT_TRUE(error.ConnectionLost()) << error.ServerText();
+        EXPECT_EQ(error.what(), rubso::fb::ConnectionLostMessage());
+        EXPECT_NE(error.ServerText().find("shutdown"), std::string::npos) << error.ServerText();
     }
     EXPECT_THROW(st.Execute(open), FbError);
     open.RollbackIfActive();

@@ -11,7 +11,7 @@ SchemaTestBase::SchemaTestBase() = default;
 
 void SchemaTestBase::CreateTradingSide(fixture::KodKasaKind kodKasa) {
     fb::Attachment attachment;
-    db_.Attach(attachment);
+    AttachAsTradingOwner(attachment);
     fixture::CreateTradingDatabase(attachment, {kTestYear, kodKasa});
 }
 

@@ -10,8 +10,12 @@
 
 #include "app/core/app_state.h"
 #include "app/core/codepage.h"
+#include "app/core/command_guard.h"
 #include "db/fb_services.h"
+#include "db/parameter_store.h"
+#include "fixture/trading_database.h"
 #include "tests/db/tdm_test_base.h"
+#include "tests/support/stations.h"
 
 namespace rubso {
 namespace {
@@ -36,7 +40,7 @@ std::string Head(const std::string& text, const std::string& expected) {
 
 class BazaConnectTest : public TdmTestBase {
   protected:
-    BazaConnectTest() : lock_(db_.Server().dataDir) {}
+    BazaConnectTest() : lock_(db_.Server().dataDir, CashierUserLock::kDeletesCashier) {}
 
     bool CashierExists() {
         fb::ServiceManager service;
@@ -47,12 +51,7 @@ class BazaConnectTest : public TdmTestBase {
         return false;
     }
 
-    void DeleteCashier() {
-        if (!CashierExists()) return;
-        fb::ServiceManager service;
-        service.Attach(fb::ServiceServerName(db_.Path()), db_.Server().user, db_.Server().password);
-        service.DeleteUser("KASJER");
-    }
+    void DeleteCashier() { lock_.DeleteCashier(db_.Server()); }
 
     std::int64_t CashierAdminGrants() const {
         return Count(
@@ -79,6 +78,20 @@ TEST_F(BazaConnectTest, FirstAdministratorLoginCreatesRoleUserAndGrant) {
     EXPECT_TRUE(CashierExists());
     EXPECT_EQ(CashierAdminGrants(), 1);
     EXPECT_EQ(operator_->MessageTexts(), std::vector<std::string>{});
+}
+
+TEST_F(BazaConnectTest, FourAdministratorsLoggingInAtOnceOnANewDatabaseAllGetIn) {
+    DeleteCashier();
+    const std::vector<std::string> station = {RUBSO_TEST_STATION, db_.Path(), db_.Server().user,
+                                              db_.Server().password, "login"};
+    for (const test::StationResult& result :
+         test::RunStationsTogether({station, station, station, station})) {
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(result.output, "connect 0\n");
+    }
+    EXPECT_EQ(AdministratorRoles(), 1);
+    EXPECT_TRUE(CashierExists());
+    EXPECT_EQ(CashierAdminGrants(), 1);
 }
 
 TEST_F(BazaConnectTest, CreatedCashierHasTheNamesAndLogsInWithTheAdministratorRole) {
@@ -566,6 +579,56 @@ TEST_F(RefreshTest, RunScriptCommitClosesTheQueriesOfIBTrans) {
     dm_.ListaScr = {"insert into T (A) values (20);"};
     EXPECT_TRUE(dm_.RunScript("", false));
     EXPECT_FALSE(dm_.IBQ.Active());
+}
+
+// --- A lost connection -----------------------------------------------------
+
+// The program's attachment is cut on the server (as a restart or a network
+// break cuts it) after a command wrote a parameter, which leaves the error
+// context naming that write.
+class ConnectionLossTest : public TdmTestBase {
+  protected:
+    void SetUp() override {
+        for (const std::string& statement : fixture::ParametryDdl()) db_.Execute({statement});
+        LogInAs("sysdba", db_.Server().password);  // no administrator's setup
+        dm_.BazaConnect();
+        ASSERT_EQ(App().connectResult, 0);
+        SetDM(&dm_);
+        ASSERT_TRUE(RunCommand([&] { WriteParS(dm_, "A", "1", "GLOBAL", "RUBSA"); }));
+    }
+    void TearDown() override { SetDM(nullptr); }
+
+    void CutTheConnection() {
+        dm_.IBQdm.SetSql("select current_connection as c from rdb$database");
+        dm_.IBQdm.Open();
+        const std::string id = dm_.IBQdm.Row().AsString("c");
+        dm_.CloseQ(dm_.IBQdm);
+        db_.Execute({"delete from mon$attachments where mon$attachment_id = " + id});
+    }
+    std::string ReadA() { return ReadParS(dm_, "A", "", "GLOBAL", "RUBSA"); }
+};
+
+TEST_F(ConnectionLossTest, BetweenCommandsTheNextCommandConnectsAgainAndRuns) {
+    CutTheConnection();
+    std::string value;
+    EXPECT_TRUE(RunCommand([&] { value = ReadA(); }));
+    EXPECT_EQ(value, "1");
+    EXPECT_TRUE(operator_->MessageTexts().empty());
+    EXPECT_EQ(LogEntries().back(), Cp1250("Przywrócono połączenie z bazą danych"));
+}
+
+TEST_F(ConnectionLossTest, InsideACommandItIsSaidInPolishWithoutTheStaleContext) {
+    EXPECT_FALSE(RunCommand([&] {
+        CutTheConnection();
+        ReadA();
+    }));
+    const std::string said = fb::ConnectionLostMessage();
+    EXPECT_EQ(operator_->MessageTexts(), std::vector<std::string>{said});
+    EXPECT_EQ(LogEntries().back(), "FORM :   \r\n!!!!!!!!!!! " + said);
+
+    std::string value;
+    EXPECT_TRUE(RunCommand([&] { value = ReadA(); }));
+    EXPECT_EQ(value, "1");
 }
 
 // --- The process-wide module -------------------------------------------------

@@ -1,15 +1,12 @@
 #include "tests/db/tdm_test_base.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <QDate>
 
 #include "app/core/app_state.h"
 #include "app/core/file_utils.h"
 #include "app/core/text_utils.h"
 #include "app/core/work_log.h"
+#include "fixture/trading_database.h"
 
 namespace rubso::test {
 namespace {
@@ -18,15 +15,6 @@ namespace {
 constexpr std::size_t kStampLength = 30;
 
 }  // namespace
-
-CashierUserLock::CashierUserLock(const std::string& dataDir) {
-    fd_ = ::open((dataDir + "/kasjer-user.lock").c_str(), O_CREAT | O_RDWR, 0666);
-    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-}
-
-CashierUserLock::~CashierUserLock() {
-    if (fd_ >= 0) ::close(fd_);
-}
 
 TdmTestBase::TdmTestBase() {
     App() = AppState{};
@@ -49,6 +37,10 @@ void TdmTestBase::ConnectAsAdministrator() {
     LogInAs(db_.Server().user, db_.Server().password);
     dm_.BazaConnect();
     ASSERT_EQ(App().connectResult, 0) << ::testing::PrintToString(operator_->MessageTexts());
+}
+
+void TdmTestBase::AttachAsTradingOwner(fb::Attachment& attachment) const {
+    fixture::AttachAsTradingOwner(attachment, db_.Path(), db_.Server().user, db_.Server().password);
 }
 
 std::string TdmTestBase::Scalar(const std::string& sql) const {

@@ -16,21 +16,6 @@
 
 namespace rubso::test {
 
-// The user KASJER lives in the server's security database, shared by every
-// test process; a test that creates, deletes or relies on it holds this lock
-// (a file in the server's data directory) so parallel test runs do not trip
-// over each other.
-class CashierUserLock {
-  public:
-    explicit CashierUserLock(const std::string& dataDir);
-    ~CashierUserLock();
-    CashierUserLock(const CashierUserLock&) = delete;
-    CashierUserLock& operator=(const CashierUserLock&) = delete;
-
-  private:
-    int fd_ = -1;
-};
-
 class TdmTestBase : public ::testing::Test {
   protected:
     TdmTestBase();
@@ -40,6 +25,9 @@ class TdmTestBase : public ::testing::Test {
     void LogInAs(const std::string& user, const std::string& password);
     // BazaConnect as the server's administrator; fails the test unless 0.
     void ConnectAsAdministrator();
+    // Attaches to the test database as the trading program's own user, who
+    // makes the trading program's objects in a shop's database.
+    void AttachAsTradingOwner(fb::Attachment& attachment) const;
 
     // The first column of the first row of `sql`, as text ("<no row>" when
     // there is none), read in an attachment of its own, so only committed

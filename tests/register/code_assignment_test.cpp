@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "app/core/app_state.h"
+#include "db/goods_catalogue.h"
 #include "register/code_assignment.h"
 #include "tests/register/exchange_db_test_support.h"
+#include "tests/support/stations.h"
 
 namespace rubso {
 namespace {
@@ -97,6 +99,35 @@ TEST_P(CodeAssignment, ZeroedCodesAreGivenAgainFromOne) {
     EXPECT_EQ(2, e_.aInitKodKasaE({"SPO"}));
     EXPECT_EQ(1, KodKasaOf("A"));
     EXPECT_EQ(2, KodKasaOf("B"));
+}
+
+// Two workstations, as the cashier, give codes at the same moment to the
+// goods of two groups: the second waits for the first and goes on from its
+// codes, so every good gets a code of its own.
+TEST_P(CodeAssignment, TwoStationsAtOnceNeverGiveTheSameCode) {
+    test::CashierUserLock lock(db_.Server().dataDir, test::CashierUserLock::kUsesCashier);
+    ConnectAsAdministrator();  // KASJER is there while the lock is held
+    constexpr int kPerGroup = 150;
+    std::vector<fixture::Good> goods;
+    for (int i = 0; i < 2 * kPerGroup; ++i) {
+        goods.push_back(MakeGood("T" + std::to_string(1000 + i), "Towar " + std::to_string(i), 1.0,
+                                 std::nullopt, 23.0, "020", i % 2 == 0 ? "SPO" : "NAP"));
+    }
+    AddGoods(goods);
+    auto station = [&](const std::string& group) {
+        return std::vector<std::string>{
+            RUBSO_TEST_STATION, db_.Path(),       "KASJER", KasjerInitialPassword(),
+            "assign",           App().goodsTable, group};
+    };
+    for (const test::StationResult& result :
+         test::RunStationsTogether({station("SPO"), station("NAP")})) {
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.output, "connect 0\nchanged " + std::to_string(kPerGroup) + "\n");
+    }
+    const std::string table = App().goodsTable;
+    EXPECT_EQ(std::to_string(2 * kPerGroup),
+              Scalar("select count(distinct kod_kasa) from " + table));
+    EXPECT_EQ(2 * kPerGroup, RegisterCodeOf(Scalar("select max(kod_kasa) from " + table)));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothKodKasaForms, CodeAssignment,

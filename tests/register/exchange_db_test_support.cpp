@@ -9,7 +9,7 @@ namespace rubso::test {
 ExchangeDbTest::ExchangeDbTest(fixture::KodKasaKind kind) : kind_(kind) {
     {
         fb::Attachment attachment;
-        db_.Attach(attachment);
+        AttachAsTradingOwner(attachment);
         fixture::CreateTradingDatabase(attachment, {kExchangeYear, kind});
     }
     ConnectAsAdministrator();

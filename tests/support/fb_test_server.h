@@ -27,9 +27,59 @@ struct FbServer {
 // on the test server, dropped when the object dies. Every attachment to it
 // must be gone by then. Construction raises std::runtime_error naming the
 // server and how to start it when the database cannot be created.
+class FbTestDatabase;
+
+// The user KASJER lives in the server's security database, shared by every
+// test process. A test that deletes it holds this lock (a file in the
+// server's data directory) exclusively; a test that logs in as KASJER holds
+// it shared, so KASJER cannot vanish under it. Logging in as the
+// administrator needs no lock: its set-up of KASJER holds when several
+// processes run it at once.
+class CashierUserLock {
+  public:
+    enum Mode { kUsesCashier, kDeletesCashier };
+    CashierUserLock(const std::string& dataDir, Mode mode);
+    ~CashierUserLock();
+    CashierUserLock(const CashierUserLock&) = delete;
+    CashierUserLock& operator=(const CashierUserLock&) = delete;
+
+    // Removes KASJER from the server when it is there (kDeletesCashier only).
+    void DeleteCashier(const FbServer& server) const;
+
+  private:
+    int fd_ = -1;
+    Mode mode_;
+};
+
+// A Firebird server of one test's own, started by scripts/firebird-server.sh
+// with its own root directory and a free port, for what must never happen to
+// the server the other tests share: being killed and started again. Killed
+// and removed when the object dies. Construction raises std::runtime_error
+// when the server does not start.
+class PrivateFbServer {
+  public:
+    PrivateFbServer();
+    ~PrivateFbServer();
+    PrivateFbServer(const PrivateFbServer&) = delete;
+    PrivateFbServer& operator=(const PrivateFbServer&) = delete;
+
+    const FbServer& Server() const { return server_; }
+    // Kills the server (SIGKILL, as a crash does) and waits until it is gone.
+    void Kill();
+    // Starts it again on the same port and root.
+    void Start();
+
+  private:
+    std::string root_;
+    int port_ = 0;
+    FbServer server_;
+};
+
 class FbTestDatabase {
   public:
     FbTestDatabase();
+    // On another server than the environment's (a PrivateFbServer's).
+    explicit FbTestDatabase(FbServer server);
     ~FbTestDatabase();
     FbTestDatabase(const FbTestDatabase&) = delete;
     FbTestDatabase& operator=(const FbTestDatabase&) = delete;

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -31,6 +32,7 @@
 #include "app/core/text_utils.h"
 #include "app/core/work_log.h"
 #include "app/ui/deletion_page.h"
+#include "app/ui/error_report_page.h"
 #include "app/ui/goods_list_source.h"
 #include "app/ui/goods_page.h"
 #include "app/ui/login_dialog.h"
@@ -84,20 +86,7 @@ class TypicalDayTest : public ::testing::Test {
         ::unsetenv("RUBSO_SIM_STATE");
         App() = AppState{};
 
-        fb::Attachment attachment;
-        db_.Attach(attachment);
-        fixture::TradingOptions trading;
-        trading.year = kYear;
-        fixture::CreateTradingDatabase(attachment, trading);
-        for (const fixture::DemoGroup& group : fixture::DemoGroups()) {
-            fixture::AddGroup(attachment, group.grupa, Mazovia(group.nazwa));
-        }
-        fixture::AddContractor(attachment, 0, "Klient", 1, "1");
         goods_ = fixture::DemoGoods(300);
-        std::vector<fixture::Good> stored = goods_;
-        for (fixture::Good& good : stored) good.nazwa = Mazovia(good.nazwa);
-        fixture::AddGoods(attachment, kYear, fixture::KodKasaKind::Integer, stored);
-
         tables_ = fixture::CreateTradingTables(trading_.Path(), kYear, kMonth);
         std::vector<fixture::AsortGood> asort;
         std::vector<fixture::StockCard> cards;
@@ -108,9 +97,28 @@ class TypicalDayTest : public ::testing::Test {
         fixture::AddAsortGoods(tables_.asort, asort);
         fixture::AddStockCards(tables_.kama, cards);
 
-        WriteSettings(db_.Path(), trading_.Path());
+        PrepareShop(db_);
         CopyFromProgramDir("koment.txt");
         CopyFromProgramDir(kWinIpLibraryFileName);
+    }
+
+    // The trading program's side of `database`, made by that program's own
+    // user, and the program's settings pointing at it.
+    void PrepareShop(const test::FbTestDatabase& database) {
+        fb::Attachment attachment;
+        fixture::AttachAsTradingOwner(attachment, database.Path(), database.Server().user,
+                                      database.Server().password);
+        fixture::TradingOptions trading;
+        trading.year = kYear;
+        fixture::CreateTradingDatabase(attachment, trading);
+        for (const fixture::DemoGroup& group : fixture::DemoGroups()) {
+            fixture::AddGroup(attachment, group.grupa, Mazovia(group.nazwa));
+        }
+        fixture::AddContractor(attachment, 0, "Klient", 1, "1");
+        std::vector<fixture::Good> stored = goods_;
+        for (fixture::Good& good : stored) good.nazwa = Mazovia(good.nazwa);
+        fixture::AddGoods(attachment, kYear, fixture::KodKasaKind::Integer, stored);
+        WriteSettings(database.Path(), trading_.Path());
     }
 
     ~TypicalDayTest() override {
@@ -124,9 +132,10 @@ class TypicalDayTest : public ::testing::Test {
         App() = AppState{};
     }
 
-    void WriteSettings(const std::string& database, const std::string& tradingPath) {
-        const std::string ini = "[Rubso]\r\nPth=" + database + "\r\nUser=" + db_.Server().user +
-                                "\r\nPass=" + db_.Server().password +
+    void WriteSettings(const std::string& database, const std::string& tradingPath,
+                       const std::string& user = "SYSDBA", const std::string& password = "") {
+        const std::string ini = "[Rubso]\r\nPth=" + database + "\r\nUser=" + user + "\r\nPass=" +
+                                (password.empty() ? db_.Server().password : password) +
                                 "\r\n\r\n[Main]\r\nAsorPth=" + tradingPath +
                                 "\r\nBarKod=KOD_EAN\r\nStandLiter=Mazovia\r\nTypDokum=WZ\r\n"
                                 "\r\n[NMain]\r\nStandLiter=Mazovia\r\n"
@@ -159,6 +168,16 @@ class TypicalDayTest : public ::testing::Test {
         operations_.SetTdmh(tdmh_.get());
         window_->show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return window_->StartedUp(); }, 30000));
+    }
+
+    // Closing the window, as the operator ends the program.
+    void StopProgram() {
+        window_->close();
+        window_.reset();
+        operations_.SetTdmh(nullptr);
+        tdmh_.reset();
+        SetDM(nullptr);
+        dm_.reset();
     }
 
     void ShowWork(int page) {
@@ -206,11 +225,18 @@ class TypicalDayTest : public ::testing::Test {
     }};
 };
 
-TEST_F(TypicalDayTest, ADayFromLoginToTheTransferLandsInTheTradingProgramsTables) {
+TEST_F(TypicalDayTest, ACashiersDayFromLoginToTheTransferLandsInTheTradingProgramsTables) {
+    test::CashierUserLock lock(db_.Server().dataDir, test::CashierUserLock::kUsesCashier);
+    // The administrator's first login sets up the schema, the role, the
+    // cashier and the grants; the day is the cashier's.
+    StartProgram();
+    ASSERT_FALSE(App().quitRequested) << loginInfo;
+    EXPECT_EQ("2.18.4", Scalar("select pstring from parametry where nazwa='WERSJA'"));
+    StopProgram();
+    WriteSettings(db_.Path(), trading_.Path(), "KASJER", KasjerInitialPassword());
     StartProgram();
     ASSERT_FALSE(App().quitRequested) << loginInfo;
     ASSERT_TRUE(BoxTexts().empty()) << BoxTexts().front();
-    EXPECT_EQ("2.18.4", Scalar("select pstring from parametry where nazwa='WERSJA'"));
     EXPECT_NE(std::string::npos, window_->windowTitle().toStdString().find("KASA 1"));
     EXPECT_EQ("Kasa 01",
               window_->RegisterList()->model()->index(0, 0).data().toString().toStdString());
@@ -267,13 +293,24 @@ TEST_F(TypicalDayTest, ADayFromLoginToTheTransferLandsInTheTradingProgramsTables
     window_->Sales()->ResetButton()->click();
     EXPECT_NE(std::string::npos, KasaSim("list 1").find("0 receipts"));
 
+    // Register codes for the bread that has none yet, and the goods-file
+    // test.
+    ShowWork(TFrm::kGoodsPage);
+    list->GroupList()->item(0)->setCheckState(Qt::Checked);  // "01 Pieczywo"
+    window_->AssignCodesAction()->trigger();
+    EXPECT_EQ("0", Scalar("select count(*) from KARTAS" + std::to_string(kYear) +
+                          " where grupa = '01' and stawka_vat > 0 and coalesce(kod_kasa, 0) = 0"));
+    window_->ErrorReport()->GoodsFileTestAction()->trigger();
+    EXPECT_FALSE(window_->ErrorReport()->Text().empty());
+
     // Closing stores the list choice and logs the end.
     window_->Goods()->List()->SetListChoice(GoodsListView::kAll);
     window_->close();
     EXPECT_EQ(std::to_string(GoodsListView::kAll),
               Scalar("select pinteger from parametry where nazwa='FW'"));
-    EXPECT_NE(std::string::npos,
-              ReadFileText(WorkLogPath()).find("***********  Koniec pracy - Close"));
+    const std::string log = ReadFileText(WorkLogPath());
+    EXPECT_NE(std::string::npos, log.find("***********  Koniec pracy - Close"));
+    EXPECT_EQ(std::string::npos, log.find("no permission")) << log;
     EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
 }
 
@@ -291,6 +328,42 @@ TEST_F(TypicalDayTest, WrongCredentialsAreRefusedWithTheirMessage) {
     EXPECT_EQ(std::vector<std::string>{"Polecenie „Logowanie do bazy danych” zakończyło się "
                                        "błędem:\n\nBłędna nazwa użytkownika lub hasło"},
               BoxTexts());
+}
+
+// The server killed under the open program and started again: the next
+// command says the connection is lost (not that the goods table is
+// missing), the first one after the restart works, and closing with the
+// server down again shows nothing.
+TEST_F(TypicalDayTest, AServerKilledAndStartedAgainIsSaidInPolishAndTheNextCommandWorks) {
+    test::PrivateFbServer server;
+    test::FbTestDatabase database(server.Server());
+    PrepareShop(database);
+    StartProgram();
+    ASSERT_FALSE(App().quitRequested) << loginInfo;
+    ShowWork(TFrm::kGoodsPage);
+    GoodsListView* list = window_->Goods()->List();
+    QRadioButton* all = list->ListChoiceButton(GoodsListView::kAll);
+    boxes_.clear();
+
+    server.Kill();
+    all->click();
+    EXPECT_EQ(
+        std::vector<std::string>{"Wystąpił błąd:\n\n" + Cp1250ToUtf8(fb::ConnectionLostMessage())},
+        BoxTexts());
+    EXPECT_EQ(std::string::npos, ReadFileText(WorkLogPath()).find("FORM :dm"));
+
+    server.Start();
+    boxes_.clear();
+    all->click();
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    EXPECT_EQ(300, list->Model().rowCount());
+
+    server.Kill();
+    window_->close();
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    EXPECT_NE(std::string::npos,
+              ReadFileText(WorkLogPath()).find("***********  Koniec pracy - Close"));
+    server.Start();  // so the test database can be dropped
 }
 
 TEST_F(TypicalDayTest, ADatabaseThatIsDownIsRefusedAndTheLoginCanTryAgain) {
