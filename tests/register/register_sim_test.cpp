@@ -198,6 +198,9 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"PriceZero", With(8, "0"), 17}, RecordCase{"NegativePrice", With(8, "-5"), 17},
         RecordCase{"PriceAboveTheDisplay", With(8, "100000000"), 17},
         RecordCase{"HugePrice", With(8, "99999999999999999999999"), 17},
+        // Read with wrapping arithmetic, these would become 249 and 12.
+        RecordCase{"PriceOf2To64Times5Plus249", With(8, "92233720368547758329"), 17},
+        RecordCase{"CodeOf2To64Times5Plus12", With(0, "$92233720368547758092"), 9},
         RecordCase{"BarCodeWithLetters", With(7, "59012341234AB"), 16},
         RecordCase{"BarCodeOf14Digits", With(7, "12345678901234"), 16},
         RecordCase{"PriceWithADecimalPoint", With(8, "2.49"), 8},
@@ -259,7 +262,7 @@ TEST_F(SimInput, EmptyInputFileIsAnError) {
 }
 
 TEST_F(SimInput, RegisterNumberMustBeOneToNinetyNine) {
-    for (const char* header : {"#", "#abc", "#0", "#100", "#1a", "1"}) {
+    for (const char* header : {"#", "#abc", "#0", "#100", "#1a", "1", "#92233720368547758081"}) {
         SCOPED_TRACE(header);
         WriteFile("in/x.in", std::string(header) + "\r\n#\r\n#\r\n");
         const int expected = header[0] == '#' ? 5 : 4;
