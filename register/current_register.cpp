@@ -12,18 +12,31 @@ std::optional<RegisterDefinition>& Current() {
     return current;
 }
 
+// The reading of the outermost live RegisterParametersScope.
+std::optional<RegisterParameters>& ScopedParameters() {
+    static std::optional<RegisterParameters> parameters;
+    return parameters;
+}
+
+RegisterParameters ReadCurrentParameters() {
+    if (!App().iniFile) return DefaultRegisterParameters();
+    return ReadRegisterParameters(*App().iniFile, CurrentRegisterSection());
+}
+
 }  // namespace
 
 void SelectRegister(const RegisterDefinition& definition) {
     Current() = definition;
     App().registerNo = RegisterNumberOf(definition);
     SetKasaDir();
+    if (ScopedParameters()) ScopedParameters() = ReadCurrentParameters();
 }
 
 void ClearCurrentRegister() {
     Current().reset();
     App().registerNo = 0;
     SetKasaDir();
+    if (ScopedParameters()) ScopedParameters() = ReadCurrentParameters();
 }
 
 const std::optional<RegisterDefinition>& CurrentRegister() {
@@ -35,8 +48,16 @@ std::string CurrentRegisterSection() {
 }
 
 RegisterParameters CurrentRegisterParameters() {
-    if (!App().iniFile) return DefaultRegisterParameters();
-    return ReadRegisterParameters(*App().iniFile, CurrentRegisterSection());
+    if (ScopedParameters()) return *ScopedParameters();
+    return ReadCurrentParameters();
+}
+
+RegisterParametersScope::RegisterParametersScope() : outermost_(!ScopedParameters()) {
+    if (outermost_) ScopedParameters() = ReadCurrentParameters();
+}
+
+RegisterParametersScope::~RegisterParametersScope() {
+    if (outermost_) ScopedParameters().reset();
 }
 
 std::string CurrentPriceColumn() {

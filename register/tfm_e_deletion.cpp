@@ -5,6 +5,7 @@
 #include "app/core/codepage.h"
 #include "app/core/operator.h"
 #include "app/core/text_utils.h"
+#include "register/current_register.h"
 #include "register/register_code_table.h"
 #include "register/register_records.h"
 #include "register/tfm_e.h"
@@ -12,6 +13,7 @@
 namespace rubso {
 
 void TfmE::aKasujTowarExecute(std::vector<std::int64_t>& selected) {
+    const RegisterParametersScope parametersOfTheCommand;
     Komunikat("", false);
     CurrentOperator().ProcessPendingMessages();
     if (selected.empty()) {
@@ -33,6 +35,7 @@ void TfmE::aKasujTowarExecute(std::vector<std::int64_t>& selected) {
 }
 
 void TfmE::aKasujWszystkieTowaryExecute() {
+    const RegisterParametersScope parametersOfTheCommand;
     if (!ModStart() || !PrepareInputFile("KTowMax")) return;
     if (Invoke(WinIpFunction::kKTowMax, Reporting::Transfer)) {
         UpdateCodeTable([](RegisterCodeTable& table) { table.Clear(); });
@@ -41,6 +44,7 @@ void TfmE::aKasujWszystkieTowaryExecute() {
 }
 
 std::optional<std::vector<std::string>> TfmE::WczytajTowary() {
+    const RegisterParametersScope parametersOfTheCommand;
     Komunikat("Wczytywanie danych", false);
     if (!ModStart() || !PrepareInputFile("TowarMax") || !PrepareOutputFile("TowarMax")) {
         return std::nullopt;

@@ -30,8 +30,9 @@ constexpr std::uintmax_t kMaxOutputBytes = 32u * 1024u * 1024u;
 // True when `text` is a configuration line exactly as the program writes it
 // (for whichever register), as opposed to a file the operator edited.
 bool IsProgramWrittenConfig(const std::string& text) {
-    static const std::regex kGenerated("\\$[^\t\r\n]*\t[^:\t\r\n]*:[^:\t\r\n]*:STX0:1:E\t"
-                                       "[^\t\r\n]*\tK10\t\r\n");
+    static const std::regex kGenerated(
+        "\\$[^\t\r\n]*\t[^:\t\r\n]*:[^:\t\r\n]*:STX0:1:E\t"
+        "[^\t\r\n]*\tK10\t\r\n");
     return std::regex_match(text, kGenerated);
 }
 
@@ -45,9 +46,8 @@ bool TfmE::EnsureDriverConfig() {
         // An operator's file holding "STX0" is kept. A line the program
         // wrote for another register is not: with several registers the
         // library must talk to the one chosen now.
-        const bool otherRegistersLine =
-            CurrentRegister() && IsProgramWrittenConfig(text) &&
-            text != DriverConfigLine(*CurrentRegister()) + "\r\n";
+        const bool otherRegistersLine = CurrentRegister() && IsProgramWrittenConfig(text) &&
+                                        text != DriverConfigLine(*CurrentRegister()) + "\r\n";
         if (text.find("STX0") != std::string::npos && !otherRegistersLine) return true;
     }
     // Written without a definition the line would hold empty pieces and,

@@ -32,6 +32,7 @@ class SelectionTrimmer {
 }  // namespace
 
 void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choice) {
+    const RegisterParametersScope parametersOfTheCommand;
     if (!ModStart()) return;
     Komunikat("", false);
     if (marked.empty()) {

@@ -60,6 +60,7 @@ class SymbolLookup {
 }  // namespace
 
 void TfmE::ElzabSprz() {
+    const RegisterParametersScope parametersOfTheCommand;
     if (!ModStart()) return;
     CurrentOperator().ClearSalesMemo();
     lastResult_ = 0;
@@ -173,6 +174,7 @@ void TfmE::aOSprzedExecute() {
 }
 
 void TfmE::aZerujLicznikiExecute() {
+    const RegisterParametersScope parametersOfTheCommand;
     const QDateTime start = Clock::Now();
     CurrentOperator().ClearSalesMemo();
     Memo("Start:" + TimeText(start.time()));
