@@ -56,6 +56,7 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
         return;
     }
     ExportGoodsReader reader(DM(), App().goodsTable, priceColumn, vatColumn, barCodeColumn);
+    reader.Prefetch(marked);
     const GoodsRecordContext context{VatRateList(parameters), UnitCodeList(parameters),
                                      App().letterStandardIndex};
 
