@@ -3,6 +3,7 @@
 #include "app/core/app_state.h"
 #include "app/core/ini_file.h"
 #include "app/core/installation_settings.h"
+#include "register/register_code_table.h"
 
 namespace rubso {
 namespace {
@@ -30,6 +31,13 @@ void SelectRegister(const RegisterDefinition& definition) {
     App().registerNo = RegisterNumberOf(definition);
     SetKasaDir();
     if (ScopedParameters()) ScopedParameters() = ReadCurrentParameters();
+    // Changes a batch cut short left for the code table (the program was
+    // killed) are written before anything reads the table; a failure leaves
+    // them for the next use of the table, which reports it.
+    try {
+        ApplyPendingCodeTableChanges(CurrentKodyPath());
+    } catch (const std::exception&) {
+    }
 }
 
 void ClearCurrentRegister() {

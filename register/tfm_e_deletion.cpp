@@ -21,16 +21,18 @@ void TfmE::aKasujTowarExecute(std::vector<std::int64_t>& selected) {
         return;
     }
     if (!ModStart()) return;
+    RegisterCodeBatch codeTable(CurrentKodyPath());
     std::size_t done = 0;
     while (done < selected.size()) {
         const std::int64_t code = selected[done];
         if (!PrepareInputFile("KTowar") || !AddInputRecord(DeletionRecordLine(code))) break;
         if (!Invoke(WinIpFunction::kKTowar, Reporting::Transfer)) break;
-        UpdateCodeTable([code](RegisterCodeTable& table) { table.Remove(code); });
+        codeTable.Remove(code);
         ++done;
         CurrentOperator().ProcessPendingMessages();
     }
     selected.erase(selected.begin(), selected.begin() + static_cast<std::ptrdiff_t>(done));
+    CommitCodeTable(codeTable);
     ReportCodeTableProblem();
 }
 

@@ -195,6 +195,19 @@ void TfmE::UpdateCodeTable(const std::function<void(RegisterCodeTable&)>& change
     }
 }
 
+void TfmE::CommitCodeTable(RegisterCodeBatch& batch) {
+    try {
+        batch.Commit();
+    } catch (const DesktopTableError& error) {
+        if (codeTableProblem_.empty()) {
+            codeTableProblem_ = Cp1250("Nie zaktualizowano tabeli kodów kasy: ") + error.what();
+        }
+    }
+    if (codeTableProblem_.empty() && !batch.Problem().empty()) {
+        codeTableProblem_ = Cp1250("Nie zaktualizowano tabeli kodów kasy: ") + batch.Problem();
+    }
+}
+
 void TfmE::ReportCodeTableProblem() {
     if (codeTableProblem_.empty()) return;
     Komunikat(codeTableProblem_, true);

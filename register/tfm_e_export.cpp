@@ -60,6 +60,7 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
     const GoodsRecordContext context{VatRateList(parameters), UnitCodeList(parameters),
                                      App().letterStandardIndex};
 
+    RegisterCodeBatch codeTable(CurrentKodyPath());
     SelectionTrimmer selection(marked);
     while (selection.done < marked.size()) {
         const std::string& asort = marked[selection.done];
@@ -76,13 +77,11 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
             if (!AddInputRecord(GoodsRecordLine(*good, context))) break;
             if (Invoke(function, Reporting::Transfer, &*good)) {
                 const RegisterCodeRow row = SentGoodRow(*good, context.letterStandardIndex);
-                UpdateCodeTable([&](RegisterCodeTable& table) {
-                    if (choice.fullData) {
-                        table.Put(row);
-                    } else {
-                        table.PutPrice(row);
-                    }
-                });
+                if (choice.fullData) {
+                    codeTable.Put(row);
+                } else {
+                    codeTable.PutPrice(row);
+                }
             } else if (!libraryCalled_) {
                 break;  // every further good would be refused the same way
             }
@@ -91,6 +90,7 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
         ++selection.done;
         CurrentOperator().ProcessPendingMessages();
     }
+    CommitCodeTable(codeTable);
     ReportCodeTableProblem();
 }
 
