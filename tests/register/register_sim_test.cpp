@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -524,6 +525,55 @@ TEST_F(SimState, HalfWrittenNewStateFromACrashIsIgnored) {
     EXPECT_NE(std::string::npos, ReadOutput(F::kTowarMax).find("$00012\tMleko\t"));
     EXPECT_EQ(0, Call(F::kZTowar, {GoodsRecord(13, "Chleb")}));
     EXPECT_EQ(0u, ReadOutput(F::kTowarMax).find("#1\r\n#2\r\n"));
+}
+
+struct JournalCase {
+    const char* label;
+    std::string appended;  // to the journal after a first good, Mleko, was stored
+    int code;              // of the next call
+};
+
+void PrintTo(const JournalCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class SimJournal : public RegisterWorkDir, public ::testing::WithParamInterface<JournalCase> {};
+
+TEST_P(SimJournal, OnlyWholeEntriesAfterTheStateFileAreChanges) {
+    ASSERT_EQ(0, Call(F::kZTowar, {GoodsRecord(12, "Mleko")}));
+    std::ofstream("sim/kasa01/journal.txt", std::ios::app | std::ios::binary)
+        << GetParam().appended;
+    ASSERT_EQ(GetParam().code, Call(F::kZTowar, {GoodsRecord(15, "Sok")}));
+    if (GetParam().code != 0) return;
+    library_.Unload();  // read from the files alone
+    ASSERT_TRUE(library_.Load(RUBSO_WINIP_DIR));
+    const std::string list = ReadOutput(F::kTowarMax);
+    EXPECT_EQ(0u, list.find("#1\r\n#2\r\n")) << list;
+    EXPECT_NE(std::string::npos, list.find("$00015\tSok\t"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, SimJournal,
+    ::testing::Values(JournalCase{"CallKilledMidLine", "good\t14\tWo", 0},
+                      JournalCase{"CallKilledBeforeItsCommit",
+                                  "drop\t12\ngood\t14\tWoda\t2\t1\t0\t1\t0\t\t249\t0\n", 0},
+                      JournalCase{"EntryTheStateFileHolds", "drop-goods\ncommit\t1\n", 0},
+                      JournalCase{"EntryOfALineThatIsNoChange", "good\t13\tx\ncommit\t2\n", 22}),
+    [](const ::testing::TestParamInfo<JournalCase>& param) {
+        return std::string(param.param.label);
+    });
+
+TEST_F(SimState, RegisterBeyondTheComparedHeadSeesTheToolsChanges) {
+    std::vector<std::string> records;
+    for (int code = 1; code <= 2000; ++code) {
+        records.push_back(GoodsRecord(code, "Towar " + std::to_string(code)));
+    }
+    ASSERT_EQ(0, Call(F::kZTowar, records));
+    ASSERT_EQ(0, Call(F::kZCTowar, {GoodsRecord(1500, "Towar 1500", 2, 1, "", 300)}));
+    ASSERT_EQ(0, Tool({"sell", "1", "1500", "2"})) << toolOutput_;
+    EXPECT_EQ("#1\r\n#1\r\n" + kTotalsColumns + "$01500\t2\t600\r\n", ReadOutput(F::kOTSpMax));
+    ASSERT_EQ(0, Tool({"clear", "1"}));
+    EXPECT_EQ(kGoodsHeader, ReadOutput(F::kTowarMax));
 }
 
 TEST_F(SimState, ToolListShowsGoodsTotalsAndArmedFailures) {
