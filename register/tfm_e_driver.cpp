@@ -1,6 +1,7 @@
 // TfmE: the library's working files, the calls and how their results are
 // reported.
 
+#include <QFile>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -26,6 +27,20 @@ constexpr const char* kInputDirectory = "in";
 // Library output larger than this is not loaded: a register's goods list or
 // day's totals are a few megabytes at most.
 constexpr std::uintmax_t kMaxOutputBytes = 32u * 1024u * 1024u;
+
+// Writes `text` over the file's bytes and cuts the file to that length,
+// never emptying it first: the input file is written twice for every good,
+// and a file system that flushes a file emptied and written again (ext4)
+// would make each emptying cost a disk write.
+bool OverwriteFile(const std::string& path, const std::string& text) {
+    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    const auto size = static_cast<qint64>(text.size());
+    bool written = file.write(text.data(), size) == size;
+    if (written && file.size() != size) written = file.resize(size);
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
 
 // True when `text` is a configuration line exactly as the program writes it
 // (for whichever register), as opposed to a file the operator edited.
@@ -78,7 +93,7 @@ bool TfmE::AddInputRecord(const std::string& record) {
 bool TfmE::SaveInputFile() {
     std::string text;
     for (const std::string& line : inputLines_) text += line + "\r\n";
-    if (WriteFileText(text, inputFilePath_)) return true;
+    if (OverwriteFile(inputFilePath_, text)) return true;
     Fail(Cp1250("Nie można zapisać pliku ") + inputFilePath_);
     return false;
 }
