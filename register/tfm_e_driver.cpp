@@ -2,14 +2,15 @@
 // reported.
 
 #include <QFile>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 #include "app/core/app_state.h"
 #include "app/core/codepage.h"
 #include "app/core/error_report.h"
 #include "app/core/file_utils.h"
+#include "app/core/ini_file.h"
 #include "app/core/operator.h"
 #include "app/core/text_utils.h"
 #include "db/desktop/desktop_error.h"
@@ -42,13 +43,32 @@ bool OverwriteFile(const std::string& path, const std::string& text) {
     return written && file.error() == QFileDevice::NoError;
 }
 
-// True when `text` is a configuration line exactly as the program writes it
-// (for whichever register), as opposed to a file the operator edited.
-bool IsProgramWrittenConfig(const std::string& text) {
-    static const std::regex kGenerated(
-        "\\$[^\t\r\n]*\t[^:\t\r\n]*:[^:\t\r\n]*:STX0:1:E\t"
-        "[^\t\r\n]*\tK10\t\r\n");
-    return std::regex_match(text, kGenerated);
+// The configuration line with empty variable pieces, as the program wrote
+// it before a register was chosen; no register can be reached with it.
+constexpr const char* kConfigWithoutRegister = "$\t::STX0:1:E\t\tK10\t\r\n";
+
+// Where the program remembers the "KONFIG.txt" it wrote last: a checksum
+// of its bytes in its own settings file.
+constexpr const char* kSettingsSection = "Rubso";
+constexpr const char* kWrittenConfigKey = "KonfigTxt";
+
+// FNV-1a over the bytes, as 16 hexadecimal digits.
+std::string Checksum(std::string_view text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ULL;
+    }
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return digits;
+}
+
+// True when `text` is the file the program itself wrote last (and nobody
+// changed since).
+bool WrittenByTheProgram(const std::string& text) {
+    if (!App().iniFile) return false;
+    return App().iniFile->ReadString(kSettingsSection, kWrittenConfigKey, "") == Checksum(text);
 }
 
 }  // namespace
@@ -58,11 +78,13 @@ TfmE::TfmE(std::string libraryDirectory) : libraryDirectory_(std::move(libraryDi
 bool TfmE::EnsureDriverConfig() {
     if (FileExists(kDriverConfigFile)) {
         const std::string text = ReadFileText(kDriverConfigFile);
-        // An operator's file holding "STX0" is kept. A line the program
-        // wrote for another register is not: with several registers the
-        // library must talk to the one chosen now.
-        const bool otherRegistersLine = CurrentRegister() && IsProgramWrittenConfig(text) &&
-                                        text != DriverConfigLine(*CurrentRegister()) + "\r\n";
+        // A file holding "STX0" is kept, unless the program wrote it itself
+        // for another register (or before any was chosen): with several
+        // registers the library must talk to the one chosen now. A file
+        // the operator wrote or edited stays, whatever its form.
+        const bool otherRegistersLine =
+            CurrentRegister() && (text == kConfigWithoutRegister || WrittenByTheProgram(text)) &&
+            text != DriverConfigLine(*CurrentRegister()) + "\r\n";
         if (text.find("STX0") != std::string::npos && !otherRegistersLine) return true;
     }
     // Written without a definition the line would hold empty pieces and,
@@ -71,10 +93,15 @@ bool TfmE::EnsureDriverConfig() {
         Fail(Cp1250("Nie wybrano kasy - nie zapisano pliku ") + kDriverConfigFile);
         return false;
     }
-    if (!WriteFileText(DriverConfigLine(*CurrentRegister()) + "\r\n", kDriverConfigFile)) {
+    const std::string line = DriverConfigLine(*CurrentRegister()) + "\r\n";
+    if (!WriteFileText(line, kDriverConfigFile)) {
         Fail(Cp1250("Nie można zapisać pliku ") + kDriverConfigFile);
         return false;
     }
+    // Not remembered (no settings file, a write that failed): the file
+    // counts as the operator's and stays as it is.
+    if (App().iniFile)
+        App().iniFile->WriteString(kSettingsSection, kWrittenConfigKey, Checksum(line));
     return true;
 }
 
