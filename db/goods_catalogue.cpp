@@ -252,8 +252,10 @@ RegisterCodeMap FetchRegisterCodes(TDM& dm, const std::string& goodsTable,
     }
 
     // The keys as the column holds them: an INTEGER column only numbers of
-    // its range; a text column the code right-aligned in 5 characters, as
-    // this system and the trading program write it.
+    // its range; a text column the code right-aligned in 5 characters, the
+    // form the trading program and this system write. A code a text column
+    // holds in another form ("12", "00012") would need a pass over the
+    // whole table to be found, which costs more than the whole map.
     const bool text = column.kind == KodKasaKind::Text;
     std::vector<std::string> keys;
     for (const std::int64_t code : wantedSet) {
@@ -271,20 +273,6 @@ RegisterCodeMap FetchRegisterCodes(TDM& dm, const std::string& goodsTable,
     ForKeyList(join, transaction, keys, [&](std::size_t, const fb::ResultSet& row) {
         AddCode(codes, RegisterCodeOf(row.AsString(1)), row.AsString(2));
     });
-    if (text) {
-        // Texts in any other form ("12", "00012", "12AB") are codes too
-        // (RegisterCodeOf), but no key matches them: they are read here, a
-        // few rows at most, in one pass that sends only them.
-        fb::Statement others(
-            dm.IBBaza, "select kod_kasa, asort from " + goodsTable +
-                           " where kod_kasa is not null and (kod_kasa <> lpad(trim(kod_kasa), "
-                           "5) or trim(kod_kasa) starting with '0' or trim(kod_kasa) "
-                           "similar to '%[^0-9]%')");
-        for (fb::ResultSet row = others.Open(transaction); !row.Eof(); row.Next()) {
-            const std::int64_t code = RegisterCodeOf(row.AsString(0));
-            if (wantedSet.count(code) != 0) AddCode(codes, code, row.AsString(1));
-        }
-    }
     transaction.Commit();
     return codes;
 }

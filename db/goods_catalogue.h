@@ -108,13 +108,13 @@ struct RegisterCodeColumn {
 };
 RegisterCodeColumn RegisterCodeColumnOf(TDM& dm, const std::string& goodsTable);
 
-// FetchRegisterCodeMap restricted to the codes in `codes`, with the same
-// results (and the same rule for a code two goods share), asking the server
-// only for those codes: a few statements of up to a thousand codes each,
-// joined to the goods table through its index, in one transaction. A text
-// column is asked for the codes right-aligned in 5 characters, and in one
-// more pass for the rows holding a code in any other form. Without the
-// index the table is read once, as FetchRegisterCodeMap does.
+// FetchRegisterCodeMap restricted to the codes in `codes` (with the same
+// rule for a code two goods share), asking the server only for those codes:
+// a few statements of up to a thousand codes each, joined to the goods
+// table through its index, in one transaction. A text column is asked for
+// each code right-aligned in 5 characters, the form both programs write; a
+// code it holds in another form ("12", "00012") is found only without the
+// index, when the table is read once as FetchRegisterCodeMap does.
 RegisterCodeMap FetchRegisterCodes(TDM& dm, const std::string& goodsTable,
                                    const RegisterCodeColumn& column,
                                    const std::vector<std::int64_t>& codes);
