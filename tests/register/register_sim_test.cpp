@@ -134,7 +134,12 @@ TEST_F(SimGoods, SeveralRecordsInOneFileAreAllOrNothing) {
     EXPECT_EQ(14, Call(F::kZTowar, {GoodsRecord(1, "Mleko"), GoodsRecord(2, "Chleb", 9)}));
     EXPECT_EQ(kGoodsHeader, ReadOutput(F::kTowarMax));
     EXPECT_EQ(0, Call(F::kZTowar, {GoodsRecord(1, "Mleko"), GoodsRecord(2, "Chleb")}));
-    EXPECT_EQ(0u, ReadOutput(F::kTowarMax).find("#1\r\n#2\r\n"));
+    const std::string both = ReadOutput(F::kTowarMax);
+    EXPECT_EQ(0u, both.find("#1\r\n#2\r\n"));
+    EXPECT_EQ(18, Call(F::kKTowar, {"$1", "$77"}));
+    EXPECT_EQ(18,
+              Call(F::kZCTowar, {GoodsRecord(2, "Chleb", 2, 1, "", 300), GoodsRecord(77, "X")}));
+    EXPECT_EQ(both, ReadOutput(F::kTowarMax));
 }
 
 // --- Validation of records ----------------------------------------------------

@@ -201,6 +201,8 @@ TEST_P(GoodsExport, UnwritableCodeTableDoesNotStopTheExportButIsReported) {
     EXPECT_EQ(0u, operator_->StatusText().find(Cp1250("Nie zaktualizowano tabeli kodów kasy")));
     fs::remove(App().dataDir + "Kody01.lck");
     EXPECT_EQ(1u, RegisterGoods().size());
+    // The change waited and is written at the next use of the table.
+    EXPECT_EQ(1u, RegisterCodeTable(CurrentKodyPath()).Rows().size());
 }
 
 TEST_P(GoodsExport, RepaintsBetweenGoods) {
