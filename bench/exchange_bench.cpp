@@ -326,7 +326,8 @@ std::string LookupScript(int year) {
             "with recursive kn (n) as (select 0 from rdb$database union all select n + 1 "
             "from kn where n < " +
             std::to_string(count - 1) + "), kl (n, k) as (select n, substring(cast('" + keys +
-            "' as varchar(32000)) from n * 5 + 1 for 5) from kn) select kl.n, g.kod_kasa, "
+            "' as varchar(" + std::to_string(keys.size()) +
+            ")) from n * 5 + 1 for 5) from kn) select kl.n, g.kod_kasa, "
             "g.asort from kl join Kartas" +
             std::to_string(year) +
             " g on g.kod_kasa = " + (text ? "kl.k" : "cast(kl.k as bigint)") + ";\n";

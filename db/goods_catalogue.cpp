@@ -44,16 +44,20 @@ void RequireIdentifier(const std::string& name, const char* what) {
 
 // The server stops a recursion at 1024 levels.
 constexpr std::size_t kKeysPerStatement = 1000;
-// The parameter is cast to VARCHAR(32000).
+// The longest text parameter a statement takes.
 constexpr std::size_t kKeyTextLimit = 32000;
 
-// The head of a statement over the key list "kl"; the statement goes on
-// with "select ... from kl join ...".
-constexpr const char* kKeyListSql =
-    "with recursive kn (n) as (select 0 from rdb$database union all "
-    "select n + 1 from kn where n < cast(:last as integer)), "
-    "kl (n, k) as (select n, substring(cast(:keys as varchar(32000)) from "
-    "n * cast(:width as integer) + 1 for cast(:width as integer)) from kn) ";
+// The head of a statement over the key list "kl" whose text parameter holds
+// at most `textLength` bytes; the statement goes on with "select ... from
+// kl join ...". The parameter is cast to no more than it needs: the server
+// makes the cast for every row, at the cost of the declared length.
+std::string KeyListSql(std::size_t textLength) {
+    return "with recursive kn (n) as (select 0 from rdb$database union all "
+           "select n + 1 from kn where n < cast(:last as integer)), "
+           "kl (n, k) as (select n, substring(cast(:keys as varchar(" +
+           std::to_string(textLength) +
+           ")) from n * cast(:width as integer) + 1 for cast(:width as integer)) from kn) ";
+}
 
 // Sets the key list of `statement` to keys[from, from + count), each padded
 // to `width` bytes.
@@ -70,25 +74,25 @@ void SetKeyList(fb::Statement& statement, const std::vector<std::string>& keys, 
     statement.SetInt("width", static_cast<std::int32_t>(width));
 }
 
-// Runs `statement` (which starts with kKeyListSql) over `keys` in as few
-// executions as the limits allow, calling `row` for every result row with
-// the index into `keys` of the key it answers (its first column, n, offset
-// by the batch). Keys longer than the parameter allows are never found.
+// Runs KeyListSql + `select` over `keys` in as few executions as the limits
+// allow, in `transaction`, calling `row` for every result row with the index
+// into `keys` of the key it answers (the row's first column, n, offset by
+// the batch). Keys longer than the parameter allows are never found.
 template <typename RowFn>
-void ForKeyList(fb::Statement& statement, fb::Transaction& transaction,
+void ForKeyList(fb::Attachment& attachment, fb::Transaction& transaction, const std::string& select,
                 const std::vector<std::string>& keys, RowFn&& row) {
     std::size_t width = 1;
-    for (const std::string& key : keys) {
-        if (key.size() <= kKeyTextLimit) width = std::max(width, key.size());
-    }
-    const std::size_t perStatement = std::min(kKeysPerStatement, kKeyTextLimit / width);
     std::vector<std::string> sendable;
     std::vector<std::size_t> original;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         if (keys[i].size() > kKeyTextLimit) continue;
+        width = std::max(width, keys[i].size());
         sendable.push_back(keys[i]);
         original.push_back(i);
     }
+    if (sendable.empty()) return;
+    const std::size_t perStatement = std::min(kKeysPerStatement, kKeyTextLimit / width);
+    fb::Statement statement(attachment, KeyListSql(perStatement * width) + select);
     for (std::size_t from = 0; from < sendable.size(); from += perStatement) {
         const std::size_t count = std::min(perStatement, sendable.size() - from);
         SetKeyList(statement, sendable, from, count, width);
@@ -266,13 +270,12 @@ RegisterCodeMap FetchRegisterCodes(TDM& dm, const std::string& goodsTable,
     }
     fb::Transaction transaction(dm.IBBaza);
     transaction.Start();
-    fb::Statement join(dm.IBBaza,
-                       std::string(kKeyListSql) + "select kl.n, g.kod_kasa, g.asort from kl join " +
-                           goodsTable +
-                           " g on g.kod_kasa = " + (text ? "kl.k" : "cast(kl.k as bigint)"));
-    ForKeyList(join, transaction, keys, [&](std::size_t, const fb::ResultSet& row) {
-        AddCode(codes, RegisterCodeOf(row.AsString(1)), row.AsString(2));
-    });
+    ForKeyList(dm.IBBaza, transaction,
+               "select kl.n, g.kod_kasa, g.asort from kl join " + goodsTable +
+                   " g on g.kod_kasa = " + (text ? "kl.k" : "cast(kl.k as bigint)"),
+               keys, [&](std::size_t, const fb::ResultSet& row) {
+                   AddCode(codes, RegisterCodeOf(row.AsString(1)), row.AsString(2));
+               });
     transaction.Commit();
     return codes;
 }
@@ -298,15 +301,15 @@ ExportGoodsReader::ExportGoodsReader(TDM& dm, const std::string& goodsTable,
 void ExportGoodsReader::Prefetch(const std::vector<std::string>& symbols) {
     fb::Transaction transaction(attachment_);
     transaction.Start();
-    fb::Statement statement(attachment_, std::string(kKeyListSql) + "select kl.n, " + columns_ +
-                                             " from kl join " + goodsTable_ +
-                                             " g on g.asort = kl.k");
     std::unordered_map<std::string, std::optional<ExportGood>> found;
     for (const std::string& asort : symbols) found.emplace(asort, std::nullopt);
-    ForKeyList(statement, transaction, symbols, [&](std::size_t index, const fb::ResultSet& row) {
-        std::optional<ExportGood>& good = found[symbols[index]];
-        if (!good) good = GoodOf(row, 1, hasBarCode_);  // the first row, as Find takes it
-    });
+    ForKeyList(attachment_, transaction,
+               "select kl.n, " + columns_ + " from kl join " + goodsTable_ + " g on g.asort = kl.k",
+               symbols, [&](std::size_t index, const fb::ResultSet& row) {
+                   std::optional<ExportGood>& good = found[symbols[index]];
+                   if (!good)
+                       good = GoodOf(row, 1, hasBarCode_);  // the first row, as Find takes it
+               });
     transaction.Commit();
     for (auto& [asort, good] : found) prefetched_.insert_or_assign(asort, std::move(good));
 }
