@@ -210,7 +210,7 @@ void StateEditor::SetNextReceipt(std::int64_t nextReceipt) {
          [this, before] { state_.nextReceipt = before; });
 }
 
-void StateEditor::SetFailure(const std::string& function, PendingFailure failure) {
+void StateEditor::SetFailure(std::string function, PendingFailure failure) {
     const auto held = state_.failures.find(function);
     std::optional<PendingFailure> before;
     if (held != state_.failures.end()) before = held->second;

@@ -49,7 +49,7 @@ class StateEditor {
     void SetMaxCode(std::int64_t maxCode);
     void SetNextReceipt(std::int64_t nextReceipt);
     // A count of 0 or less removes the function's failure.
-    void SetFailure(const std::string& function, PendingFailure failure);
+    void SetFailure(std::string function, PendingFailure failure);
     void Clear();
 
     // Takes back every change made through this editor, the last first.
