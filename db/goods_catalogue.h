@@ -99,6 +99,27 @@ bool GoodsTableReachable(TDM& dm, const std::string& goodsTable);
 using RegisterCodeMap = std::unordered_map<std::int64_t, std::string>;
 RegisterCodeMap FetchRegisterCodeMap(TDM& dm, const std::string& goodsTable);
 
+// What a look-up by register code needs to know of the goods table: the
+// kind of its KOD_KASA column and whether an active index leads with it
+// (the main window's schema pass gives the year's goods table one). Raises
+// fb::FbError when the table or the column does not exist.
+struct RegisterCodeColumn {
+    KodKasaKind kind = KodKasaKind::Integer;
+    bool indexed = false;
+};
+RegisterCodeColumn RegisterCodeColumnOf(TDM& dm, const std::string& goodsTable);
+
+// FetchRegisterCodeMap restricted to the codes in `codes` (with the same
+// rule for a code two goods share), asking the server only for those codes:
+// a few statements of up to a thousand codes each, joined to the goods
+// table through its index, in one transaction. A text column is asked for
+// each code right-aligned in 5 characters, the form both programs write; a
+// code it holds in another form ("12", "00012") is found only without the
+// index, when the table is read once as FetchRegisterCodeMap does.
+RegisterCodeMap FetchRegisterCodes(TDM& dm, const std::string& goodsTable,
+                                   const RegisterCodeColumn& column,
+                                   const std::vector<std::int64_t>& codes);
+
 // One good as the export sends it.
 struct ExportGood {
     std::string asort;
@@ -120,6 +141,11 @@ class ExportGoodsReader {
   public:
     ExportGoodsReader(TDM& dm, const std::string& goodsTable, const std::string& priceColumn,
                       const std::string& vatColumn, const std::string& barCodeColumn);
+    // Reads the goods of a whole batch in one transaction (a statement per
+    // thousand symbols, through the goods table's key) and keeps them: Find
+    // then answers for these symbols, a missing good included, without
+    // asking the server again.
+    void Prefetch(const std::vector<std::string>& symbols);
     // nullopt when no good has that symbol.
     std::optional<ExportGood> Find(const std::string& asort);
 
@@ -127,6 +153,9 @@ class ExportGoodsReader {
     fb::Attachment& attachment_;
     fb::Statement statement_;
     bool hasBarCode_;
+    std::string goodsTable_;
+    std::string columns_;  // the select list, the goods table named "g"
+    std::unordered_map<std::string, std::optional<ExportGood>> prefetched_;
 };
 
 // The result of FSeekAsort.

@@ -3,6 +3,7 @@
 #include "app/core/app_state.h"
 #include "app/core/ini_file.h"
 #include "app/core/installation_settings.h"
+#include "register/register_code_table.h"
 
 namespace rubso {
 namespace {
@@ -12,18 +13,38 @@ std::optional<RegisterDefinition>& Current() {
     return current;
 }
 
+// The reading of the outermost live RegisterParametersScope.
+std::optional<RegisterParameters>& ScopedParameters() {
+    static std::optional<RegisterParameters> parameters;
+    return parameters;
+}
+
+RegisterParameters ReadCurrentParameters() {
+    if (!App().iniFile) return DefaultRegisterParameters();
+    return ReadRegisterParameters(*App().iniFile, CurrentRegisterSection());
+}
+
 }  // namespace
 
 void SelectRegister(const RegisterDefinition& definition) {
     Current() = definition;
     App().registerNo = RegisterNumberOf(definition);
     SetKasaDir();
+    if (ScopedParameters()) ScopedParameters() = ReadCurrentParameters();
+    // Changes a batch cut short left for the code table (the program was
+    // killed) are written before anything reads the table; a failure leaves
+    // them for the next use of the table, which reports it.
+    try {
+        ApplyPendingCodeTableChanges(CurrentKodyPath());
+    } catch (const std::exception&) {
+    }
 }
 
 void ClearCurrentRegister() {
     Current().reset();
     App().registerNo = 0;
     SetKasaDir();
+    if (ScopedParameters()) ScopedParameters() = ReadCurrentParameters();
 }
 
 const std::optional<RegisterDefinition>& CurrentRegister() {
@@ -35,8 +56,16 @@ std::string CurrentRegisterSection() {
 }
 
 RegisterParameters CurrentRegisterParameters() {
-    if (!App().iniFile) return DefaultRegisterParameters();
-    return ReadRegisterParameters(*App().iniFile, CurrentRegisterSection());
+    if (ScopedParameters()) return *ScopedParameters();
+    return ReadCurrentParameters();
+}
+
+RegisterParametersScope::RegisterParametersScope() : outermost_(!ScopedParameters()) {
+    if (outermost_) ScopedParameters() = ReadCurrentParameters();
+}
+
+RegisterParametersScope::~RegisterParametersScope() {
+    if (outermost_) ScopedParameters().reset();
 }
 
 std::string CurrentPriceColumn() {

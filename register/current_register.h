@@ -33,9 +33,28 @@ const std::optional<RegisterDefinition>& CurrentRegister();
 std::string CurrentRegisterSection();
 
 // The current section's parameters, read afresh from App().iniFile (the
-// defaults while no settings file is bound). Reading afresh keeps the VAT
-// and unit lists in step with the section at every use.
+// defaults while no settings file is bound), so the VAT and unit lists are
+// in step with the section at every use; inside a RegisterParametersScope,
+// the reading the scope made.
 RegisterParameters CurrentRegisterParameters();
+
+// One reading of the current section for a whole command: while a scope
+// lives, CurrentRegisterParameters() gives what was read when the outermost
+// scope was made, instead of reading the settings file (some forty keys)
+// for every good of a batch. An exchange command makes one at its entry, so
+// a batch works with one set of parameters and the next command sees any
+// change saved or edited meanwhile. Scopes nest; the user-interface thread
+// only.
+class RegisterParametersScope {
+  public:
+    RegisterParametersScope();
+    ~RegisterParametersScope();
+    RegisterParametersScope(const RegisterParametersScope&) = delete;
+    RegisterParametersScope& operator=(const RegisterParametersScope&) = delete;
+
+  private:
+    bool outermost_;
+};
 
 // The current register's price column (its `Cena` parameter, "CENA_1" by
 // default): the one column the goods list shows, the export sends and the

@@ -10,8 +10,19 @@
 // Each call opens the table, does its work and closes it, creating the file
 // when it is missing. Names are kept in the screen's code page
 // (Windows-1250). Errors raise DesktopTableError.
+//
+// Batches: an export or a deletion notes its changes in a RegisterCodeBatch
+// as the register takes each good, and writes them into the table together
+// at its end. Until then each change waits, one line each, in the table's
+// journal of pending changes (the table's path + ".pending"), so that a
+// batch cut short (the program killed half-way) loses none of what the
+// register received: every use of the table (each call below, the next
+// batch, ApplyPendingCodeTableChanges) writes a journal it finds first. The
+// table is written as a copy renamed over it, so it always holds either all
+// of a batch's changes or none.
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +64,50 @@ class RegisterCodeTable {
   private:
     std::string path_;
 };
+
+// One change of the table, as a batch notes it.
+struct RegisterCodeChange {
+    enum class Kind { Put, Price, Remove };
+    Kind kind = Kind::Put;
+    RegisterCodeRow row;  // only its code for Remove
+};
+
+// The changes of one batch. Noting a change never raises: a journal that
+// cannot be written is remembered (Problem()) and the change is still
+// written by Commit.
+class RegisterCodeBatch {
+  public:
+    explicit RegisterCodeBatch(std::string tablePath);
+    // Commits what was noted and not committed; a failure is swallowed and
+    // the changes wait in the journal for the next use of the table.
+    ~RegisterCodeBatch();
+    RegisterCodeBatch(const RegisterCodeBatch&) = delete;
+    RegisterCodeBatch& operator=(const RegisterCodeBatch&) = delete;
+
+    // As RegisterCodeTable's Put, PutPrice and Remove, noted for Commit.
+    void Put(const RegisterCodeRow& row);
+    void PutPrice(const RegisterCodeRow& row);
+    void Remove(std::int64_t kod);
+    // Writes the noted changes (after any left pending by an earlier batch)
+    // into the table with one pass and one flush, then drops the journal.
+    // Raises DesktopTableError; the changes then stay in the journal.
+    void Commit();
+    // Why the journal could not be written; empty when it could.
+    const std::string& Problem() const { return problem_; }
+
+  private:
+    void Note(const RegisterCodeChange& change);
+
+    std::string path_;
+    std::vector<RegisterCodeChange> changes_;
+    std::FILE* journal_ = nullptr;
+    bool journalOpened_ = false;
+    std::string problem_;
+};
+
+// Writes changes a batch cut short left in the table's journal, if any.
+// Raises DesktopTableError; the journal then stays.
+void ApplyPendingCodeTableChanges(const std::string& tablePath);
 
 // The rows of the register's goods list (the output of TowarMax): three
 // header lines, then "$" + code, name, VAT group, unit, price in grosze and

@@ -24,8 +24,17 @@ std::string PositionText(const std::vector<std::string>& list, std::string_view 
 
 }  // namespace
 
+std::string RecordText(std::string_view text) {
+    std::string clean(text);
+    for (char& c : clean) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = ' ';
+    }
+    return clean;
+}
+
 std::vector<std::string> InputFileHeader(std::string_view nrKasySystem) {
-    return {"#" + Trim(nrKasySystem), "#", "#"};
+    return {"#" + Trim(RecordText(nrKasySystem)), "#", "#"};
 }
 
 std::string VatIndex(double rate, const std::vector<std::string>& vatRateList) {
@@ -53,7 +62,7 @@ std::int64_t SentRegisterCode(std::int64_t code) {
 }
 
 std::string RegisterName(std::string_view name, int letterStandardIndex) {
-    std::string converted(name);
+    std::string converted = RecordText(name);
     if (letterStandardIndex != 0) {
         converted = ConvertPolishLetters(converted, letterStandardIndex, kRowLatin2);
     }
@@ -69,7 +78,7 @@ std::string GoodsRecordLine(const ExportGood& good, const GoodsRecordContext& co
         "0",
         UnitIndex(good.jm, context.unitCodeList),
         "0",
-        PadLeft(good.barCode, kBarCodeWidth, '0'),
+        PadLeft(RecordText(good.barCode), kBarCodeWidth, '0'),
         std::to_string(PriceInGrosze(good.cena)),
         "0",
     };
@@ -86,7 +95,7 @@ std::string DeletionRecordLine(std::int64_t code) {
 }
 
 std::string DriverConfigLine(const RegisterDefinition& definition) {
-    return "$" + definition.kodKasa + "\t" + std::to_string(definition.port) + ":" +
+    return "$" + RecordText(definition.kodKasa) + "\t" + std::to_string(definition.port) + ":" +
            std::to_string(definition.szybkosc) + ":STX0" + ":1:E" + "\t" +
            std::to_string(definition.timeOut) + "\t" + "K10" + "\t";
 }

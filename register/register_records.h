@@ -13,6 +13,11 @@
 
 namespace rubso {
 
+// A text as it may stand in a record or a line the library reads: every
+// control byte (below 32, and 127) becomes a blank, so that a TAB, CR or LF
+// in a goods name can neither add a field nor end the line.
+std::string RecordText(std::string_view text);
+
 // The three header lines of every input file: "#" + the register's number in
 // the register system (trimmed), "#", "#".
 std::vector<std::string> InputFileHeader(std::string_view nrKasySystem);
@@ -41,9 +46,10 @@ std::string RegisterCodeField(std::int64_t code);
 // The code the register files a good under: the number of the code field.
 std::int64_t SentRegisterCode(std::int64_t code);
 
-// The name as the register receives it: converted from the letter standard
-// `letterStandardIndex` to code page 852 when the index is not 0, padded with
-// blanks to 19 characters and cut at 19.
+// The name as the register receives it: control bytes made blanks
+// (RecordText), converted from the letter standard `letterStandardIndex` to
+// code page 852 when the index is not 0, padded with blanks to 19 characters
+// and cut at 19.
 std::string RegisterName(std::string_view name, int letterStandardIndex);
 
 struct GoodsRecordContext {
@@ -53,15 +59,16 @@ struct GoodsRecordContext {
 };
 
 // One goods record: code, name, VAT group, "1", "0", unit, "0", bar code
-// (right-aligned in 13, zero-padded, only the last 13 kept), price in grosze,
-// "0"; TAB-separated, no TAB after the last.
+// (control bytes made blanks, right-aligned in 13, zero-padded, only the
+// last 13 kept), price in grosze, "0"; TAB-separated, no TAB after the last.
 std::string GoodsRecordLine(const ExportGood& good, const GoodsRecordContext& context);
 
 // "$" + the code in decimal.
 std::string DeletionRecordLine(std::int64_t code);
 
 // The configuration line of "KONFIG.txt", without its CR LF: "$" + register
-// code, TAB, port ":" speed ":STX0" ":1:E", TAB, time-out, TAB, "K10", TAB.
+// code (RecordText), TAB, port ":" speed ":STX0" ":1:E", TAB, time-out, TAB,
+// "K10", TAB.
 std::string DriverConfigLine(const RegisterDefinition& definition);
 
 // The sixteen modem commands of "Modkonf.txt", separated by CR LF, with no

@@ -42,6 +42,7 @@
 
 namespace rubso {
 
+class RegisterCodeBatch;
 class RegisterCodeTable;
 
 // The state of a modem connection (only modem registers have one).
@@ -177,6 +178,9 @@ class TfmE {
     // Runs a change of the code table; a failure is remembered and reported
     // by ReportCodeTableProblem, never stopping the exchange.
     void UpdateCodeTable(const std::function<void(RegisterCodeTable&)>& change);
+    // Writes a batch's changes into the code table; a failure is remembered
+    // as UpdateCodeTable remembers one.
+    void CommitCodeTable(RegisterCodeBatch& batch);
     void ReportCodeTableProblem();
     void SetCaption(const std::string& caption);
     bool RegisterIsModem() const;

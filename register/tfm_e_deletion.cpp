@@ -5,6 +5,7 @@
 #include "app/core/codepage.h"
 #include "app/core/operator.h"
 #include "app/core/text_utils.h"
+#include "register/current_register.h"
 #include "register/register_code_table.h"
 #include "register/register_records.h"
 #include "register/tfm_e.h"
@@ -12,6 +13,7 @@
 namespace rubso {
 
 void TfmE::aKasujTowarExecute(std::vector<std::int64_t>& selected) {
+    const RegisterParametersScope parametersOfTheCommand;
     Komunikat("", false);
     CurrentOperator().ProcessPendingMessages();
     if (selected.empty()) {
@@ -19,6 +21,7 @@ void TfmE::aKasujTowarExecute(std::vector<std::int64_t>& selected) {
         return;
     }
     if (!ModStart()) return;
+    RegisterCodeBatch codeTable(CurrentKodyPath());
     std::size_t done = 0;
     BatchScope batch(Cp1250("Kasowanie towarów w kasie"), selected.size());
     while (done < selected.size()) {
@@ -29,17 +32,19 @@ void TfmE::aKasujTowarExecute(std::vector<std::int64_t>& selected) {
             batch.ItemDone(false);
             break;
         }
-        UpdateCodeTable([code](RegisterCodeTable& table) { table.Remove(code); });
+        codeTable.Remove(code);
         ++done;
         // Progress, repaint, and the operator's stop request after a whole code.
         if (!batch.ItemDone(true)) break;
     }
     selected.erase(selected.begin(), selected.begin() + static_cast<std::ptrdiff_t>(done));
+    CommitCodeTable(codeTable);
     ShowBatchSummary("[KTowar] ", Cp1250("Usunięto"), batch.Outcome());
     ReportCodeTableProblem();
 }
 
 void TfmE::aKasujWszystkieTowaryExecute() {
+    const RegisterParametersScope parametersOfTheCommand;
     if (!ModStart() || !PrepareInputFile("KTowMax")) return;
     if (Invoke(WinIpFunction::kKTowMax, Reporting::Transfer)) {
         UpdateCodeTable([](RegisterCodeTable& table) { table.Clear(); });
@@ -48,6 +53,7 @@ void TfmE::aKasujWszystkieTowaryExecute() {
 }
 
 std::optional<std::vector<std::string>> TfmE::WczytajTowary() {
+    const RegisterParametersScope parametersOfTheCommand;
     Komunikat("Wczytywanie danych", false);
     if (!ModStart() || !PrepareInputFile("TowarMax") || !PrepareOutputFile("TowarMax")) {
         return std::nullopt;

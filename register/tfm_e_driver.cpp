@@ -1,14 +1,16 @@
 // TfmE: the library's working files, the calls and how their results are
 // reported.
 
+#include <QFile>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 #include "app/core/app_state.h"
 #include "app/core/codepage.h"
 #include "app/core/error_report.h"
 #include "app/core/file_utils.h"
+#include "app/core/ini_file.h"
 #include "app/core/operator.h"
 #include "app/core/text_utils.h"
 #include "db/desktop/desktop_error.h"
@@ -27,12 +29,46 @@ constexpr const char* kInputDirectory = "in";
 // day's totals are a few megabytes at most.
 constexpr std::uintmax_t kMaxOutputBytes = 32u * 1024u * 1024u;
 
-// True when `text` is a configuration line exactly as the program writes it
-// (for whichever register), as opposed to a file the operator edited.
-bool IsProgramWrittenConfig(const std::string& text) {
-    static const std::regex kGenerated("\\$[^\t\r\n]*\t[^:\t\r\n]*:[^:\t\r\n]*:STX0:1:E\t"
-                                       "[^\t\r\n]*\tK10\t\r\n");
-    return std::regex_match(text, kGenerated);
+// Writes `text` over the file's bytes and cuts the file to that length,
+// never emptying it first: the input file is written twice for every good,
+// and a file system that flushes a file emptied and written again (ext4)
+// would make each emptying cost a disk write.
+bool OverwriteFile(const std::string& path, const std::string& text) {
+    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    const auto size = static_cast<qint64>(text.size());
+    bool written = file.write(text.data(), size) == size;
+    if (written && file.size() != size) written = file.resize(size);
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+// The configuration line with empty variable pieces, as the program wrote
+// it before a register was chosen; no register can be reached with it.
+constexpr const char* kConfigWithoutRegister = "$\t::STX0:1:E\t\tK10\t\r\n";
+
+// Where the program remembers the "KONFIG.txt" it wrote last: a checksum
+// of its bytes in its own settings file.
+constexpr const char* kSettingsSection = "Rubso";
+constexpr const char* kWrittenConfigKey = "KonfigTxt";
+
+// FNV-1a over the bytes, as 16 hexadecimal digits.
+std::string Checksum(std::string_view text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ULL;
+    }
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return digits;
+}
+
+// True when `text` is the file the program itself wrote last (and nobody
+// changed since).
+bool WrittenByTheProgram(const std::string& text) {
+    if (!App().iniFile) return false;
+    return App().iniFile->ReadString(kSettingsSection, kWrittenConfigKey, "") == Checksum(text);
 }
 
 }  // namespace
@@ -42,11 +78,12 @@ TfmE::TfmE(std::string libraryDirectory) : libraryDirectory_(std::move(libraryDi
 bool TfmE::EnsureDriverConfig() {
     if (FileExists(kDriverConfigFile)) {
         const std::string text = ReadFileText(kDriverConfigFile);
-        // An operator's file holding "STX0" is kept. A line the program
-        // wrote for another register is not: with several registers the
-        // library must talk to the one chosen now.
+        // A file holding "STX0" is kept, unless the program wrote it itself
+        // for another register (or before any was chosen): with several
+        // registers the library must talk to the one chosen now. A file
+        // the operator wrote or edited stays, whatever its form.
         const bool otherRegistersLine =
-            CurrentRegister() && IsProgramWrittenConfig(text) &&
+            CurrentRegister() && (text == kConfigWithoutRegister || WrittenByTheProgram(text)) &&
             text != DriverConfigLine(*CurrentRegister()) + "\r\n";
         if (text.find("STX0") != std::string::npos && !otherRegistersLine) return true;
     }
@@ -56,10 +93,15 @@ bool TfmE::EnsureDriverConfig() {
         Fail(Cp1250("Nie wybrano kasy - nie zapisano pliku ") + kDriverConfigFile);
         return false;
     }
-    if (!WriteFileText(DriverConfigLine(*CurrentRegister()) + "\r\n", kDriverConfigFile)) {
+    const std::string line = DriverConfigLine(*CurrentRegister()) + "\r\n";
+    if (!WriteFileText(line, kDriverConfigFile)) {
         Fail(Cp1250("Nie można zapisać pliku ") + kDriverConfigFile);
         return false;
     }
+    // Not remembered (no settings file, a write that failed): the file
+    // counts as the operator's and stays as it is.
+    if (App().iniFile)
+        App().iniFile->WriteString(kSettingsSection, kWrittenConfigKey, Checksum(line));
     return true;
 }
 
@@ -78,7 +120,7 @@ bool TfmE::AddInputRecord(const std::string& record) {
 bool TfmE::SaveInputFile() {
     std::string text;
     for (const std::string& line : inputLines_) text += line + "\r\n";
-    if (WriteFileText(text, inputFilePath_)) return true;
+    if (OverwriteFile(inputFilePath_, text)) return true;
     Fail(Cp1250("Nie można zapisać pliku ") + inputFilePath_);
     return false;
 }
@@ -192,6 +234,19 @@ void TfmE::UpdateCodeTable(const std::function<void(RegisterCodeTable&)>& change
         if (codeTableProblem_.empty()) {
             codeTableProblem_ = Cp1250("Nie zaktualizowano tabeli kodów kasy: ") + error.what();
         }
+    }
+}
+
+void TfmE::CommitCodeTable(RegisterCodeBatch& batch) {
+    try {
+        batch.Commit();
+    } catch (const DesktopTableError& error) {
+        if (codeTableProblem_.empty()) {
+            codeTableProblem_ = Cp1250("Nie zaktualizowano tabeli kodów kasy: ") + error.what();
+        }
+    }
+    if (codeTableProblem_.empty() && !batch.Problem().empty()) {
+        codeTableProblem_ = Cp1250("Nie zaktualizowano tabeli kodów kasy: ") + batch.Problem();
     }
 }
 

@@ -32,6 +32,7 @@ class SelectionTrimmer {
 }  // namespace
 
 void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choice) {
+    const RegisterParametersScope parametersOfTheCommand;
     if (!ModStart()) return;
     Komunikat("", false);
     if (marked.empty()) {
@@ -55,9 +56,11 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
         return;
     }
     ExportGoodsReader reader(DM(), App().goodsTable, priceColumn, vatColumn, barCodeColumn);
+    reader.Prefetch(marked);
     const GoodsRecordContext context{VatRateList(parameters), UnitCodeList(parameters),
                                      App().letterStandardIndex};
 
+    RegisterCodeBatch codeTable(CurrentKodyPath());
     SelectionTrimmer selection(marked);
     BatchScope batch(Cp1250("Eksport towarów do kasy"), marked.size());
     while (selection.done < marked.size()) {
@@ -81,13 +84,11 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
             }
             if (Invoke(function, Reporting::Transfer, &*good)) {
                 const RegisterCodeRow row = SentGoodRow(*good, context.letterStandardIndex);
-                UpdateCodeTable([&](RegisterCodeTable& table) {
-                    if (choice.fullData) {
-                        table.Put(row);
-                    } else {
-                        table.PutPrice(row);
-                    }
-                });
+                if (choice.fullData) {
+                    codeTable.Put(row);
+                } else {
+                    codeTable.PutPrice(row);
+                }
             } else if (!libraryCalled_) {
                 batch.ItemDone(false);
                 break;  // every further good would be refused the same way
@@ -102,6 +103,7 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
         // Progress, repaint, and the operator's stop request after a whole good.
         if (!batch.ItemDone(sent)) break;
     }
+    CommitCodeTable(codeTable);
     // A failure is never left looking like success: the last good's green
     // line gives way to the count of goods sent and failed.
     ShowBatchSummary("[" + operation + "] ", Cp1250("Wysłano"), batch.Outcome());

@@ -60,6 +60,7 @@ class SymbolLookup {
 }  // namespace
 
 void TfmE::ElzabSprz() {
+    const RegisterParametersScope parametersOfTheCommand;
     if (!ModStart()) return;
     CurrentOperator().ClearSalesMemo();
     lastResult_ = 0;
@@ -81,23 +82,20 @@ void TfmE::aOtSpMaxExecute() {
 
 bool TfmE::ConvertSalesRead(const std::string& outputPath) {
     const bool useEan = App().mainSettings.useEan;
-    RegisterCodeMap codes;
+    RegisterCodeColumn codeColumn;
     if (!useEan) {
         if (!GoodsTableReachable(DM(), App().goodsTable)) {
             Komunikat(Cp1250("Brak dostępu do kartotek programu handlowego"), true);
             return false;
         }
-        // Fetched afresh for every read: codes change with the code
-        // assignment and the code reset.
         try {
-            codes = FetchRegisterCodeMap(DM(), App().goodsTable);
+            codeColumn = RegisterCodeColumnOf(DM(), App().goodsTable);
         } catch (const std::exception& error) {
             WriteWorkLog(error.what());
             ShowMessage("Niepoprawna struktura kartoteki");
             return false;
         }
     }
-    const SymbolLookup lookup(useEan, std::move(codes));
 
     const QDateTime now = Clock::Now();
     const QDate today = now.date();
@@ -119,6 +117,19 @@ bool TfmE::ConvertSalesRead(const std::string& outputPath) {
         if (lines.size() < static_cast<std::size_t>(kSalesHeaderLines)) {
             throw ConversionError(Cp1250("Niepełny nagłówek danych odczytu"));
         }
+        std::vector<std::optional<SalesTotalsLine>> parsed(lines.size());
+        std::vector<std::string> problems(lines.size());
+        std::vector<std::int64_t> codes;
+        for (std::size_t i = kSalesHeaderLines; i < lines.size(); ++i) {
+            if (IsBlank(lines[i])) continue;
+            parsed[i] = ParseSalesTotalsLine(lines[i], problems[i]);
+            if (parsed[i]) codes.push_back(parsed[i]->code);
+        }
+        // Asked afresh for every read (codes change with the code assignment
+        // and the code reset), and only for the codes this read holds.
+        const SymbolLookup lookup(
+            useEan, useEan ? RegisterCodeMap()
+                           : FetchRegisterCodes(DM(), App().goodsTable, codeColumn, codes));
         if (!EnsureDir(kasaDir) || !OpenTextFile(partPath, kRewrite, file)) {
             throw ConversionError(Cp1250("Nie można utworzyć pliku ") + partPath);
         }
@@ -126,11 +137,10 @@ bool TfmE::ConvertSalesRead(const std::string& outputPath) {
         for (std::size_t i = kSalesHeaderLines; i < lines.size(); ++i) {
             if (IsBlank(lines[i])) continue;
             Memo(lines[i]);
-            std::string problem;
-            const std::optional<SalesTotalsLine> line = ParseSalesTotalsLine(lines[i], problem);
+            const std::optional<SalesTotalsLine>& line = parsed[i];
             if (!line) {
                 throw ConversionError(Cp1250("Niepoprawny wiersz ") + std::to_string(i + 1) +
-                                      Cp1250(" danych odczytu (") + problem + "): " + lines[i]);
+                                      Cp1250(" danych odczytu (") + problems[i] + "): " + lines[i]);
             }
             std::string ean;
             const std::string asort = lookup.Find(*line, ean);
@@ -173,6 +183,7 @@ void TfmE::aOSprzedExecute() {
 }
 
 void TfmE::aZerujLicznikiExecute() {
+    const RegisterParametersScope parametersOfTheCommand;
     const QDateTime start = Clock::Now();
     CurrentOperator().ClearSalesMemo();
     Memo("Start:" + TimeText(start.time()));

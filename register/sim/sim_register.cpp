@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "register/sim/sim_input.h"
+#include "register/sim/sim_journal.h"
+#include "register/sim/sim_memory.h"
 #include "register/sim/sim_text.h"
 
 namespace rubso::sim {
@@ -48,25 +50,29 @@ bool ValidPath(const char* path) {
     return path != nullptr && *path != '\0' && ::memchr(path, '\0', kPathBufferSize) != nullptr;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    return TrimBlanks(a) == TrimBlanks(b);
+// True when a good under another code than `code` has this name.
+bool NameHeldElsewhere(const RegisterState& state, const std::string& name, std::int64_t code) {
+    auto [first, last] = state.codesByName.equal_range(NameKey(name));
+    for (auto entry = first; entry != last; ++entry) {
+        if (entry->second != code) return true;
+    }
+    return false;
 }
 
-Error StoreGoods(const std::vector<std::string>& records, RegisterState& state) {
+Error StoreGoods(const std::vector<std::string>& records, StateEditor& editor,
+                 const RegisterState& state) {
     if (records.empty()) return Error::kNoRecords;
     for (const std::string& line : records) {
         GoodsRecord record;
         if (Error e = ParseGoodsRecord(line, state.maxCode, record); e != Error::kNone) return e;
-        for (const auto& [code, good] : state.goods) {
-            if (code != record.code && SameName(good.name, record.name)) return Error::kNameInUse;
-        }
+        if (NameHeldElsewhere(state, record.name, record.code)) return Error::kNameInUse;
         auto held = state.goods.find(record.code);
         if (held != state.goods.end() && HasSales(state, record.code) &&
-            (!SameName(held->second.name, record.name) ||
+            (NameKey(held->second.name) != NameKey(record.name) ||
              held->second.vatGroup != record.vatGroup)) {
             return Error::kGoodHasSales;
         }
-        Good& good = state.goods[record.code];
+        Good good;
         good.name = record.name;
         good.vatGroup = record.vatGroup;
         good.field4 = record.field4;
@@ -76,56 +82,60 @@ Error StoreGoods(const std::vector<std::string>& records, RegisterState& state) 
         good.barCode = record.barCode;
         good.price = record.price;
         good.field10 = record.field10;
+        editor.PutGood(record.code, std::move(good));
     }
     return Error::kNone;
 }
 
-Error ChangePrices(const std::vector<std::string>& records, RegisterState& state) {
+Error ChangePrices(const std::vector<std::string>& records, StateEditor& editor,
+                   const RegisterState& state) {
     if (records.empty()) return Error::kNoRecords;
     for (const std::string& line : records) {
         GoodsRecord record;
         if (Error e = ParseGoodsRecord(line, state.maxCode, record); e != Error::kNone) return e;
-        auto held = state.goods.find(record.code);
-        if (held == state.goods.end()) return Error::kUnknownGood;
-        held->second.price = record.price;
+        if (state.goods.count(record.code) == 0) return Error::kUnknownGood;
+        editor.SetPrice(record.code, record.price);
     }
     return Error::kNone;
 }
 
-Error DeleteGoods(const std::vector<std::string>& records, RegisterState& state) {
+Error DeleteGoods(const std::vector<std::string>& records, StateEditor& editor,
+                  const RegisterState& state) {
     if (records.empty()) return Error::kNoRecords;
     for (const std::string& line : records) {
         std::int64_t code = 0;
         if (Error e = ParseDeletionRecord(line, state.maxCode, code); e != Error::kNone) return e;
         if (state.goods.count(code) == 0) return Error::kUnknownGood;
         if (HasSales(state, code)) return Error::kGoodHasSales;
-        state.goods.erase(code);
+        editor.EraseGood(code);
     }
     return Error::kNone;
 }
 
-// Applies a call that changes the register; the caller saves the state.
-Error Apply(Function function, const InputFile& input, RegisterState& state) {
+// Applies a call that changes the register through `editor`; the caller
+// undoes a failed call and saves a successful one.
+Error Apply(Function function, const InputFile& input, StateEditor& editor,
+            const RegisterState& state) {
     switch (function) {
         case Function::kModStart:
-            state.session = true;
+            editor.SetSession(true);
             return Error::kNone;
         case Function::kModStop:
             if (!state.session) return Error::kNoModemSession;
-            state.session = false;
+            editor.SetSession(false);
             return Error::kNone;
         case Function::kZTowar:
-            return StoreGoods(input.records, state);
+            return StoreGoods(input.records, editor, state);
         case Function::kZCTowar:
-            return ChangePrices(input.records, state);
+            return ChangePrices(input.records, editor, state);
         case Function::kKTowar:
-            return DeleteGoods(input.records, state);
+            return DeleteGoods(input.records, editor, state);
         case Function::kKTowMax:
             if (!state.sales.empty()) return Error::kGoodHasSales;
-            state.goods.clear();
+            editor.ClearGoods();
             return Error::kNone;
         case Function::kKSprOp:
-            state.sales.clear();
+            editor.ClearSales();
             return Error::kNone;
         case Function::kTowarMax:
         case Function::kOSprzed:
@@ -153,15 +163,19 @@ Error Run(Function function, const char* inputPath, const char* outputPath) {
     if (Error e = CheckConfig(); e != Error::kNone) return e;
     InputFile input;
     if (Error e = ReadInputFile(inputPath, input); e != Error::kNone) return e;
-    const std::filesystem::path stateFile = StateFilePath(DefaultStateRoot(), input.registerNo);
-    RegisterState state;
-    if (Error e = LoadState(stateFile, state); e != Error::kNone) return e;
+    RegisterMemory& memory =
+        RegisterMemory::For(StateFilePath(DefaultStateRoot(), input.registerNo));
+    RegisterState* loaded = nullptr;
+    if (Error e = memory.Load(loaded); e != Error::kNone) return e;
+    const RegisterState& state = *loaded;
+    StateEditor editor(*loaded);
 
-    auto failure = state.failures.find(FunctionName(function));
+    const auto failure = state.failures.find(FunctionName(function));
     if (failure != state.failures.end()) {
         const auto code = static_cast<Error>(failure->second.code);
-        if (--failure->second.count <= 0) state.failures.erase(failure);
-        SaveState(stateFile, state);
+        editor.SetFailure(failure->first,
+                          PendingFailure{failure->second.code, failure->second.count - 1});
+        memory.Save(editor);
         return code;
     }
     const bool sessionCall = function == Function::kModStart || function == Function::kModStop;
@@ -172,8 +186,11 @@ Error Run(Function function, const char* inputPath, const char* outputPath) {
                    ? Error::kNone
                    : Error::kOutputNotWritten;
     }
-    if (Error e = Apply(function, input, state); e != Error::kNone) return e;
-    return SaveState(stateFile, state);
+    if (Error e = Apply(function, input, editor, state); e != Error::kNone) {
+        editor.Undo();
+        return e;
+    }
+    return memory.Save(editor);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #pragma once
-// The memory of one simulated register, kept in a file between calls:
-// "<root>/kasa<NN>/state.txt", the root being $RUBSO_SIM_STATE or "sim"
-// under the current directory. A save writes a new file and renames it over
-// the old one, so a crash leaves either the old state or the new one.
+// The memory of one simulated register, kept in files between calls, in
+// "<root>/kasa<NN>/", the root being $RUBSO_SIM_STATE or "sim" under the
+// current directory: "state.txt", a whole state as it stood after some
+// call, and "journal.txt", the changes of the calls since (sim_journal.h).
+// A whole state is written as a new file renamed over the old one, so a
+// crash leaves either the old one or the new one.
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -54,7 +57,38 @@ struct RegisterState {
     std::map<std::string, PendingFailure> failures;  // by function name ("ZTowar")
     std::map<std::int64_t, Good> goods;              // by register code
     std::vector<SaleLine> sales;                     // since the last counter reset
+    // The codes of the goods by name without surrounding blanks: kept by
+    // whatever changes `goods` (the state's parser, StateEditor).
+    std::multimap<std::string, std::int64_t> codesByName;
+    // The number of the last journal entry this state includes.
+    std::int64_t journalEntry = 0;
 };
+
+// The name as names are compared: without surrounding blanks.
+std::string NameKey(std::string_view name);
+
+// --- Lines of the state file, shared with the journal -----------------------------
+
+// Numbers in the state file stay within +-10^18.
+constexpr std::int64_t kStateNumberLimit = 1'000'000'000'000'000;
+
+using LineFields = std::vector<std::string_view>;
+
+// The fields separated by TAB, a line feed after the last.
+void AppendStateLine(std::string& text, std::initializer_list<std::string_view> fields);
+// "good", code and the ten record fields' values.
+void AppendGoodLine(std::string& text, std::int64_t code, const Good& good);
+// "sale", receipt, code, quantity in thousandths, price, discount, cancelled.
+void AppendSaleLine(std::string& text, const SaleLine& line);
+
+// A line split at TABs, its tag first; false for anything but a well-formed
+// line of that kind.
+bool ReadGoodLine(const LineFields& fields, std::int64_t& code, Good& good);
+bool ReadSaleLine(const LineFields& fields, SaleLine& line);
+bool ReadFailureLine(const LineFields& fields, std::string& function, PendingFailure& failure);
+bool ReadStateNumber(std::string_view text, std::int64_t low, std::int64_t high,
+                     std::int64_t& value);
+bool ReadStateFlag(std::string_view text, bool& flag);
 
 // Quantity × price rounded to the grosz (halves up), less the discount.
 std::int64_t LineValue(const SaleLine& line);
@@ -75,16 +109,25 @@ std::size_t ReceiptCount(const RegisterState& state);
 std::string DefaultStateRoot();
 // root + "/kasa" + two-digit number + "/state.txt".
 std::filesystem::path StateFilePath(const std::string& root, int registerNo);
+// "journal.txt" beside the state file.
+std::filesystem::path JournalFilePath(const std::filesystem::path& stateFile);
 
-// A missing file gives an empty register; a damaged one kStateUnreadable.
+// The whole state of the state file and the journal beside it. A missing
+// state file gives an empty register; a damaged one, or a damaged entry of
+// the journal, kStateUnreadable. Reads both whole: for the kasa-sim tool;
+// the library keeps its copy (RegisterMemory, sim_memory.h).
 Error LoadState(const std::filesystem::path& file, RegisterState& state);
-// Creates the directory when needed; kStateNotSaved on failure (the old
-// file is then untouched).
+// Writes the whole state and drops the journal. Creates the directory when
+// needed; kStateNotSaved on failure (the old files are then untouched).
 Error SaveState(const std::filesystem::path& file, const RegisterState& state);
+// The state file's text written as a new file and renamed over the old one.
+Error WriteStateFile(const std::filesystem::path& file, const std::string& text);
 
-// The file's text, and back; false for anything but a complete, well-formed
-// text.
+// The state file's text, and back; false for anything but a complete,
+// well-formed text.
 std::string StateText(const RegisterState& state);
 bool ParseStateText(std::string_view text, RegisterState& state);
+// The file's bytes; false when it cannot be read (or is beyond `limit`).
+bool ReadWholeFile(const std::filesystem::path& file, std::uintmax_t limit, std::string& bytes);
 
 }  // namespace rubso::sim

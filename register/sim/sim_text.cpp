@@ -94,9 +94,12 @@ NumberParse ParseDigits(std::string_view text, std::int64_t& value) {
     std::int64_t result = 0;
     for (char c : text) {
         if (!IsDigit(c)) return NumberParse::kMalformed;
-        if (result < kClamp) result = result * 10 + (c - '0');
+        const int digit = c - '0';
+        // Checked before multiplying: the value never leaves [0, kClamp],
+        // however many digits follow.
+        result = result > (kClamp - digit) / 10 ? kClamp : result * 10 + digit;
     }
-    value = result < kClamp ? result : kClamp;
+    value = result;
     return NumberParse::kOk;
 }
 

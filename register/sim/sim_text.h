@@ -23,7 +23,8 @@ std::string_view TrimBlanks(std::string_view text);
 enum class NumberParse { kOk, kMalformed };
 
 // Optional "-", then one or more decimal digits and nothing else. Values
-// beyond +-10^18 are clamped there, so a range check still refuses them.
+// beyond +-10^18 (a field of 19 digits or more) are clamped there without
+// overflowing, so the field's range check refuses them with its own code.
 NumberParse ParseInteger(std::string_view text, std::int64_t& value);
 // Digits only (no sign), clamped like ParseInteger.
 NumberParse ParseDigits(std::string_view text, std::int64_t& value);

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/core/app_state.h"
+#include "app/core/codepage.h"
 #include "app/core/installation_settings.h"
 #include "db/goods_catalogue.h"
 #include "register/current_register.h"
@@ -108,6 +110,36 @@ TEST_P(GoodsTableQueries, GoodIsReadWithTheChosenPriceAndBarCodeColumns) {
     EXPECT_EQ(12, read->kodKasa);
     EXPECT_EQ("5901234123457", read->barCode);
     EXPECT_FALSE(reader.Find("BRAK").has_value());
+}
+
+TEST_P(GoodsTableQueries, PrefetchedBatchIsAnsweredWithoutTheServer) {
+    const std::string polish = Cp1250("ŁĄKA");
+    AddGoods({MakeGood("MLEKO", "Mleko", 2.49, 12), MakeGood(polish, "Trawa", 1.0, 13)});
+    ExportGoodsReader reader(dm_, App().goodsTable, "CENA_1", "Stawka_Vat", "");
+    reader.Prefetch({"MLEKO", "BRAK", polish});
+    dm_.IBBaza.Detach();
+    EXPECT_EQ(12, reader.Find("MLEKO")->kodKasa);
+    EXPECT_EQ("Trawa", reader.Find(polish)->nazwa);
+    EXPECT_FALSE(reader.Find("BRAK").has_value());
+}
+
+TEST_P(GoodsTableQueries, CodesOfAReadFindWhatTheWholeMapFindsForThem) {
+    AddGoods({MakeGood("MLEKO", "Mleko", 2.49, 12), MakeGood("CHLEB", "Chleb", 3.99, std::nullopt),
+              MakeGood("WODA", "Woda", 1.99, 0), MakeGood("B-SOK", "Sok B", 4.0, 13),
+              MakeGood("A-SOK", "Sok A", 4.0, 13), MakeGood("MAKA", "Maka", 3.0, 14),
+              MakeGood("CUKIER", "Cukier", 3.0, 15), MakeGood("PIWO", "Piwo", 3.0, 99999)});
+    const std::vector<std::int64_t> read = {12, 13, 13, 14, 15, 0, 77, -1, 99999, 123456789012};
+    RegisterCodeMap expected = FetchRegisterCodeMap(dm_, App().goodsTable);
+    std::erase_if(expected, [&](const auto& entry) {
+        return std::find(read.begin(), read.end(), entry.first) == read.end();
+    });
+    ASSERT_EQ(5u, expected.size());
+    for (const bool indexed : {false, true}) {
+        if (indexed) db_.Execute({"create index kody on " + App().goodsTable + " (kod_kasa)"});
+        const RegisterCodeColumn column = RegisterCodeColumnOf(dm_, App().goodsTable);
+        EXPECT_EQ(indexed, column.indexed);
+        EXPECT_EQ(expected, FetchRegisterCodes(dm_, App().goodsTable, column, read));
+    }
 }
 
 TEST_P(GoodsTableQueries, ColumnNamesThatAreNoIdentifiersAreRefused) {

@@ -2,7 +2,10 @@
 // desktop-database files, and the register goods list it is refreshed from.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +31,13 @@ RegisterCodeRow Row(std::int64_t kod, const std::string& nazwa, double cena,
     row.cena = cena;
     row.kodEan = ean;
     return row;
+}
+
+// Rows in the file itself, with nothing pending applied.
+std::size_t DesktopRows(const std::string& path) {
+    DesktopTable table;
+    table.Open(path, DesktopOpenMode::ReadOnly);
+    return static_cast<std::size_t>(table.RecordCount());
 }
 
 class RegisterCodeTableTest : public ::testing::Test {
@@ -146,6 +156,32 @@ TEST_P(ForeignKodTest, ATableWhoseKodIsNotOursIsRefusedAndLeftAsFound) {
 INSTANTIATE_TEST_SUITE_P(Kinds, ForeignKodTest,
                          ::testing::Values(DesktopFieldKind::Number, DesktopFieldKind::Alpha,
                                            DesktopFieldKind::Short));
+
+TEST_F(RegisterCodeTableTest, BatchKilledHalfWayLosesNothingTheRegisterTook) {
+    table_.Put(Row(1, "Stary", 1.0));
+    const pid_t child = ::fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {  // a batch the process never finishes
+        auto* batch = new RegisterCodeBatch(path_);
+        batch->Put(Row(2, "Tab\tand \\ slash", 2.5, "590"));
+        batch->PutPrice(Row(1, "", 1.25));
+        batch->Remove(3);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_EQ(1u, DesktopRows(path_));  // the table is as before the batch
+    std::ofstream(path_ + ".pending", std::ios::app | std::ios::binary) << "P\t4\tHalf";
+
+    RegisterCodeBatch next(path_);
+    next.Put(Row(5, "Nowy", 5.0));
+    next.Commit();
+    EXPECT_EQ(
+        (std::vector<RegisterCodeRow>{
+            Row(1, "Stary", 1.25), Row(2, "Tab\tand \\ slash", 2.5, "590"), Row(5, "Nowy", 5.0)}),
+        table_.Rows());
+    EXPECT_FALSE(FileExists(path_ + ".pending"));
+}
 
 // --- The register goods list ---------------------------------------------------------------
 

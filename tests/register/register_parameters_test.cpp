@@ -210,5 +210,18 @@ TEST_F(CurrentRegisterTest, VatAndUnitListsFollowTheCurrentSection) {
     EXPECT_EQ("5", VatRateList(CurrentRegisterParameters())[0]);
 }
 
+TEST_F(CurrentRegisterTest, CommandWorksWithOneReadingAndTheNextCommandSeesAnEdit) {
+    SelectRegister(test::DefinitionOf(1));
+    {
+        const RegisterParametersScope command;
+        dir_.SetRegisterKey(1, "VAT0", "5");
+        EXPECT_EQ("23", VatRateList(CurrentRegisterParameters())[0]);
+        SelectRegister(test::DefinitionOf(2));  // another register: its own section
+        dir_.SetRegisterKey(2, "VAT0", "7");
+        EXPECT_EQ("23", VatRateList(CurrentRegisterParameters())[0]);
+    }
+    EXPECT_EQ("7", VatRateList(CurrentRegisterParameters())[0]);
+}
+
 }  // namespace
 }  // namespace rubso

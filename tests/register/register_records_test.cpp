@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,34 @@ TEST(GoodsRecord, BarCodeIsRightAlignedInThirteenDigits) {
         EXPECT_EQ(c.sent, Field(GoodsRecordLine(good, DefaultContext()), 8)) << c.barCode;
     }
 }
+
+struct ControlBytesCase {
+    std::string nazwa;
+    std::string barCode;
+    std::string sentName;
+    std::string sentBarCode;
+};
+
+class GoodsRecordControlBytes : public ::testing::TestWithParam<ControlBytesCase> {};
+
+TEST_P(GoodsRecordControlBytes, BecomeBlanksBeforeTheCutSoTheRecordKeepsTenFieldsOnOneLine) {
+    ExportGood good = Mleko();
+    good.nazwa = GetParam().nazwa;
+    good.barCode = GetParam().barCode;
+    const std::string line = GoodsRecordLine(good, DefaultContext());
+    EXPECT_EQ(9, std::count(line.begin(), line.end(), '\t'));
+    EXPECT_EQ(std::string::npos, line.find_first_of("\r\n"));
+    EXPECT_EQ(GetParam().sentName, Field(line, 2));
+    EXPECT_EQ(GetParam().sentBarCode, Field(line, 8));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, GoodsRecordControlBytes,
+    ::testing::Values(
+        ControlBytesCase{"Ab\tcd\r\nef", "", "Ab cd  ef          ", "0000000000000"},
+        ControlBytesCase{"\x01Mleko\x7F", "590\t123", " Mleko             ", "000000590 123"},
+        ControlBytesCase{"Czekolada\tmleczna 100g", "", "Czekolada mleczna 1", "0000000000000"},
+        ControlBytesCase{"\n\n", "\r", "                   ", "000000000000 "}));
 
 TEST(GoodsRecord, NameGoesToTheRegisterInCodePage852) {
     ExportGood good = Mleko();

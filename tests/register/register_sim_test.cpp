@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -133,7 +134,12 @@ TEST_F(SimGoods, SeveralRecordsInOneFileAreAllOrNothing) {
     EXPECT_EQ(14, Call(F::kZTowar, {GoodsRecord(1, "Mleko"), GoodsRecord(2, "Chleb", 9)}));
     EXPECT_EQ(kGoodsHeader, ReadOutput(F::kTowarMax));
     EXPECT_EQ(0, Call(F::kZTowar, {GoodsRecord(1, "Mleko"), GoodsRecord(2, "Chleb")}));
-    EXPECT_EQ(0u, ReadOutput(F::kTowarMax).find("#1\r\n#2\r\n"));
+    const std::string both = ReadOutput(F::kTowarMax);
+    EXPECT_EQ(0u, both.find("#1\r\n#2\r\n"));
+    EXPECT_EQ(18, Call(F::kKTowar, {"$1", "$77"}));
+    EXPECT_EQ(18,
+              Call(F::kZCTowar, {GoodsRecord(2, "Chleb", 2, 1, "", 300), GoodsRecord(77, "X")}));
+    EXPECT_EQ(both, ReadOutput(F::kTowarMax));
 }
 
 // --- Validation of records ----------------------------------------------------
@@ -198,6 +204,9 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"PriceZero", With(8, "0"), 17}, RecordCase{"NegativePrice", With(8, "-5"), 17},
         RecordCase{"PriceAboveTheDisplay", With(8, "100000000"), 17},
         RecordCase{"HugePrice", With(8, "99999999999999999999999"), 17},
+        // Read with wrapping arithmetic, these would become 249 and 12.
+        RecordCase{"PriceOf2To64Times5Plus249", With(8, "92233720368547758329"), 17},
+        RecordCase{"CodeOf2To64Times5Plus12", With(0, "$92233720368547758092"), 9},
         RecordCase{"BarCodeWithLetters", With(7, "59012341234AB"), 16},
         RecordCase{"BarCodeOf14Digits", With(7, "12345678901234"), 16},
         RecordCase{"PriceWithADecimalPoint", With(8, "2.49"), 8},
@@ -259,7 +268,7 @@ TEST_F(SimInput, EmptyInputFileIsAnError) {
 }
 
 TEST_F(SimInput, RegisterNumberMustBeOneToNinetyNine) {
-    for (const char* header : {"#", "#abc", "#0", "#100", "#1a", "1"}) {
+    for (const char* header : {"#", "#abc", "#0", "#100", "#1a", "1", "#92233720368547758081"}) {
         SCOPED_TRACE(header);
         WriteFile("in/x.in", std::string(header) + "\r\n#\r\n#\r\n");
         const int expected = header[0] == '#' ? 5 : 4;
@@ -521,6 +530,55 @@ TEST_F(SimState, HalfWrittenNewStateFromACrashIsIgnored) {
     EXPECT_NE(std::string::npos, ReadOutput(F::kTowarMax).find("$00012\tMleko\t"));
     EXPECT_EQ(0, Call(F::kZTowar, {GoodsRecord(13, "Chleb")}));
     EXPECT_EQ(0u, ReadOutput(F::kTowarMax).find("#1\r\n#2\r\n"));
+}
+
+struct JournalCase {
+    const char* label;
+    std::string appended;  // to the journal after a first good, Mleko, was stored
+    int code;              // of the next call
+};
+
+void PrintTo(const JournalCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class SimJournal : public RegisterWorkDir, public ::testing::WithParamInterface<JournalCase> {};
+
+TEST_P(SimJournal, OnlyWholeEntriesAfterTheStateFileAreChanges) {
+    ASSERT_EQ(0, Call(F::kZTowar, {GoodsRecord(12, "Mleko")}));
+    std::ofstream("sim/kasa01/journal.txt", std::ios::app | std::ios::binary)
+        << GetParam().appended;
+    ASSERT_EQ(GetParam().code, Call(F::kZTowar, {GoodsRecord(15, "Sok")}));
+    if (GetParam().code != 0) return;
+    library_.Unload();  // read from the files alone
+    ASSERT_TRUE(library_.Load(RUBSO_WINIP_DIR));
+    const std::string list = ReadOutput(F::kTowarMax);
+    EXPECT_EQ(0u, list.find("#1\r\n#2\r\n")) << list;
+    EXPECT_NE(std::string::npos, list.find("$00015\tSok\t"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, SimJournal,
+    ::testing::Values(JournalCase{"CallKilledMidLine", "good\t14\tWo", 0},
+                      JournalCase{"CallKilledBeforeItsCommit",
+                                  "drop\t12\ngood\t14\tWoda\t2\t1\t0\t1\t0\t\t249\t0\n", 0},
+                      JournalCase{"EntryTheStateFileHolds", "drop-goods\ncommit\t1\n", 0},
+                      JournalCase{"EntryOfALineThatIsNoChange", "good\t13\tx\ncommit\t2\n", 22}),
+    [](const ::testing::TestParamInfo<JournalCase>& param) {
+        return std::string(param.param.label);
+    });
+
+TEST_F(SimState, RegisterBeyondTheComparedHeadSeesTheToolsChanges) {
+    std::vector<std::string> records;
+    for (int code = 1; code <= 2000; ++code) {
+        records.push_back(GoodsRecord(code, "Towar " + std::to_string(code)));
+    }
+    ASSERT_EQ(0, Call(F::kZTowar, records));
+    ASSERT_EQ(0, Call(F::kZCTowar, {GoodsRecord(1500, "Towar 1500", 2, 1, "", 300)}));
+    ASSERT_EQ(0, Tool({"sell", "1", "1500", "2"})) << toolOutput_;
+    EXPECT_EQ("#1\r\n#1\r\n" + kTotalsColumns + "$01500\t2\t600\r\n", ReadOutput(F::kOTSpMax));
+    ASSERT_EQ(0, Tool({"clear", "1"}));
+    EXPECT_EQ(kGoodsHeader, ReadOutput(F::kTowarMax));
 }
 
 TEST_F(SimState, ToolListShowsGoodsTotalsAndArmedFailures) {

@@ -49,9 +49,20 @@ TEST_F(DriverConfig, FileWithoutStx0IsReplaced) {
 }
 
 TEST_F(DriverConfig, LineWrittenForAnotherRegisterFollowsTheChosenOne) {
-    WriteBytes("KONFIG.txt", "$2\t3:19200:STX0:1:E\t9\tK10\t\r\n");
+    SelectRegister(test::DefinitionOf(2));
+    ASSERT_TRUE(e_.EnsureDriverConfig());
+    SelectRegister(test::DefinitionOf(1));
     ASSERT_TRUE(e_.EnsureDriverConfig());
     EXPECT_EQ(kKonfigOfRegisterOne, ReadBytes("KONFIG.txt"));
+}
+
+TEST_F(DriverConfig, OperatorsEditInTheProgramsFormIsKeptWhenTheRegisterChanges) {
+    ASSERT_TRUE(e_.EnsureDriverConfig());
+    const std::string edited = "$1\t4:9600:STX0:1:E\t7\tK10\t\r\n";
+    WriteBytes("KONFIG.txt", edited);
+    SelectRegister(test::DefinitionOf(2));
+    ASSERT_TRUE(e_.EnsureDriverConfig());
+    EXPECT_EQ(edited, ReadBytes("KONFIG.txt"));
 }
 
 TEST_F(DriverConfig, LineWithEmptyPiecesIsRepairedOnceARegisterIsChosen) {

@@ -209,6 +209,8 @@ TEST_P(GoodsExport, UnwritableCodeTableDoesNotStopTheExportButIsReported) {
     EXPECT_EQ(0u, operator_->StatusText().find(Cp1250("Nie zaktualizowano tabeli kodów kasy")));
     fs::remove(App().dataDir + "Kody01.lck");
     EXPECT_EQ(1u, RegisterGoods().size());
+    // The change waited and is written at the next use of the table.
+    EXPECT_EQ(1u, RegisterCodeTable(CurrentKodyPath()).Rows().size());
 }
 
 // The closing line is green only when every good went; a failure in the
