@@ -7,16 +7,16 @@
 #include <string>
 #include <system_error>
 
-#include "app/core/app_state.h"
-#include "app/core/installation_settings.h"
 #include "app/ui/goods_list_source.h"
 #include "app/ui/login_dialog.h"
 #include "app/ui/main_window.h"
 #include "app/ui/rubso_application.h"
 #include "app/ui/termination_signal.h"
 #include "app/ui/window_operations.h"
+#include "core/app_state.h"
+#include "core/installation_settings.h"
 #include "db/tdm.h"
-#include "trading/tdmh.h"
+#include "trading/trading_tables.h"
 
 namespace {
 

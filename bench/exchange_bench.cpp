@@ -22,19 +22,19 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/file_utils.h"
-#include "app/core/ini_file.h"
-#include "app/core/installation_settings.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/file_utils.h"
+#include "core/ini_file.h"
+#include "core/installation_settings.h"
 #include "db/goods_catalogue.h"
 #include "db/tdm.h"
 #include "fixture/trading_database.h"
 #include "register/current_register.h"
 #include "register/register_code_table.h"
+#include "register/register_exchange.h"
 #include "register/register_records.h"
 #include "register/sim/sim_state.h"
-#include "register/tfm_e.h"
 #include "tests/support/fb_test_server.h"
 
 namespace {

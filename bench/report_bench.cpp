@@ -11,14 +11,14 @@
 #include <filesystem>
 #include <string>
 
-#include "app/core/app_state.h"
-#include "app/core/file_utils.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/file_utils.h"
+#include "core/text_utils.h"
 #include "db/fb_client.h"
 #include "db/tdm.h"
 #include "fixture/trading_database.h"
 #include "tests/support/fb_test_server.h"
-#include "trading/tdmu.h"
+#include "trading/consistency_report.h"
 
 namespace {
 

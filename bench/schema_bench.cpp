@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/core/app_state.h"
+#include "core/app_state.h"
 #include "db/fb_client.h"
 #include "db/schema_probes.h"
 #include "db/schema_upgrade.h"

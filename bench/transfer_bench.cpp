@@ -24,14 +24,14 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
+#include "core/text_utils.h"
 #include "db/desktop/desktop_io.h"
 #include "fixture/trading_tables.h"
-#include "trading/tdmh.h"
+#include "trading/trading_tables.h"
 
 namespace {
 

@@ -33,17 +33,17 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
-#include "app/core/polish_letters.h"
 #include "app/ui/goods_list_source.h"
 #include "app/ui/goods_list_view.h"
 #include "app/ui/login_dialog.h"
 #include "app/ui/main_window.h"
 #include "app/ui/message_box.h"
 #include "app/ui/window_operations.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
+#include "core/polish_letters.h"
 #include "db/schema_upgrade.h"
 #include "db/tdm.h"
 #include "fixture/demo_goods.h"

@@ -32,26 +32,26 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
+#include "core/text_utils.h"
 #include "db/goods_catalogue.h"
 #include "db/schema_upgrade.h"
 #include "db/tdm.h"
 #include "fixture/trading_database.h"
 #include "fixture/trading_tables.h"
 #include "register/current_register.h"
+#include "register/register_exchange.h"
 #include "register/sim/sim_tool.h"
-#include "register/tfm_e.h"
 #include "tests/support/fb_test_server.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/stations.h"
 #include "tests/support/temp_dir.h"
 #include "trading/catalogue_lookup.h"
 #include "trading/sales_transfer_command.h"
-#include "trading/tdmh.h"
+#include "trading/trading_tables.h"
 #include "trading/transfer_settings.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "app/core/app_state.h"
+#include "core/app_state.h"
 
-#include "app/core/ini_file.h"
+#include "core/ini_file.h"
 
 namespace rubso {
 

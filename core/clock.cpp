@@ -1,4 +1,4 @@
-#include "app/core/clock.h"
+#include "core/clock.h"
 
 #include <optional>
 
@@ -14,8 +14,12 @@ QDateTime Clock::Now() {
     return Fixed() ? *Fixed() : QDateTime::currentDateTime();
 }
 
-void Clock::SetFixed(const QDateTime& moment) { Fixed() = moment; }
+void Clock::SetFixed(const QDateTime& moment) {
+    Fixed() = moment;
+}
 
-void Clock::Reset() { Fixed().reset(); }
+void Clock::Reset() {
+    Fixed().reset();
+}
 
 }  // namespace rubso

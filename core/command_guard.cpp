@@ -1,9 +1,9 @@
-#include "app/core/command_guard.h"
+#include "core/command_guard.h"
 
 #include <QScopeGuard>
 
-#include "app/core/codepage.h"
-#include "app/core/operator.h"
+#include "core/codepage.h"
+#include "core/operator.h"
 
 namespace rubso {
 namespace {

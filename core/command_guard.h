@@ -14,7 +14,7 @@
 #include <functional>
 #include <string>
 
-#include "app/core/work_log.h"
+#include "core/work_log.h"
 
 namespace rubso {
 

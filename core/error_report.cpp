@@ -1,9 +1,9 @@
-#include "app/core/error_report.h"
+#include "core/error_report.h"
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/file_utils.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/file_utils.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/core/file_utils.h"
+#include "core/file_utils.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
 
 namespace fs = std::filesystem;
 

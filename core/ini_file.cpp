@@ -1,4 +1,4 @@
-#include "app/core/ini_file.h"
+#include "core/ini_file.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -10,8 +10,8 @@
 #include <system_error>
 #include <utility>
 
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/core/installation_settings.h"
+#include "core/installation_settings.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -6,12 +6,12 @@
 #include <memory>
 #include <system_error>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/file_utils.h"
-#include "app/core/ini_file.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/file_utils.h"
+#include "core/ini_file.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 
 namespace rubso {
 namespace {

@@ -1,7 +1,7 @@
-#include "app/core/operator.h"
+#include "core/operator.h"
 
-#include "app/core/codepage.h"
-#include "app/core/work_log.h"
+#include "core/codepage.h"
+#include "core/work_log.h"
 
 namespace rubso {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/core/polish_letters.h"
+#include "core/polish_letters.h"
 
 namespace rubso {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/core/text_utils.h"
+#include "core/text_utils.h"
 
 #include <charconv>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "db/fb_internal.h"
 
 namespace rubso::fb {

@@ -29,7 +29,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core/command_guard.h"
+#include "core/command_guard.h"
 
 namespace Firebird {
 class IAttachment;

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <limits>
 
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
 #include "db/fb_client.h"
 #include "db/fb_internal.h"
 

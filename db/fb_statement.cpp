@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "db/fb_client.h"
 #include "db/fb_internal.h"
 #include "db/fb_sql_params.h"

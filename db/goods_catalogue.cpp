@@ -6,8 +6,8 @@
 #include <set>
 #include <stdexcept>
 
-#include "app/core/file_utils.h"
-#include "app/core/text_utils.h"
+#include "core/file_utils.h"
+#include "core/text_utils.h"
 #include "db/schema_probes.h"
 
 namespace rubso {

@@ -3,8 +3,8 @@
 #include <QScopeGuard>
 #include <stdexcept>
 
-#include "app/core/polish_letters.h"
-#include "app/core/text_utils.h"
+#include "core/polish_letters.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <functional>
 
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 
 namespace rubso {
 namespace {

@@ -4,10 +4,10 @@
 #include <set>
 #include <utility>
 
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 #include "db/schema_probes.h"
 #include "db/schema_scripts.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 #include "db/schema_scripts.h"
 #include "db/script_splitter.h"
 

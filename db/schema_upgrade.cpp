@@ -3,13 +3,13 @@
 #include <array>
 #include <string_view>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 #include "db/parameter_store.h"
 #include "db/schema_grants.h"
 #include "db/schema_probes.h"

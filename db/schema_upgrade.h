@@ -16,7 +16,7 @@
 // (work log and message box, through the runners of TDM) and the next step
 // runs. Errors of the catalogue probes themselves (a lost connection) are not
 // caught and end the pass with fb::FbError. Nothing here touches a window:
-// the operator is reached only through app/core/operator.h.
+// the operator is reached only through core/operator.h.
 //
 // "The current year" is the year of Clock::Today(), four digits.
 

@@ -2,12 +2,12 @@
 
 #include <stdexcept>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/command_guard.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/command_guard.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 #include "db/script_splitter.h"
 
 namespace rubso {

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
 #include "db/goods_catalogue.h"
-#include "register/tfm_e.h"
+#include "register/register_exchange.h"
 
 namespace rubso {
 namespace {

@@ -1,8 +1,8 @@
 #include "register/current_register.h"
 
-#include "app/core/app_state.h"
-#include "app/core/ini_file.h"
-#include "app/core/installation_settings.h"
+#include "core/app_state.h"
+#include "core/ini_file.h"
+#include "core/installation_settings.h"
 #include "register/register_code_table.h"
 
 namespace rubso {

@@ -7,10 +7,10 @@
 #include <iterator>
 #include <map>
 
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/polish_letters.h"
-#include "app/core/text_utils.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/polish_letters.h"
+#include "core/text_utils.h"
 #include "db/desktop/desktop_table.h"
 #include "register/register_records.h"
 

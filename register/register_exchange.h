@@ -5,7 +5,7 @@
 // InitElzab once, and runs each command as one call below; what the window
 // gathers (the marked goods, the check boxes, the chosen option, the ticked
 // groups, the selected codes) comes in as parameters, and everything the
-// operator sees goes through the operator seam (app/core/operator.h): the
+// operator sees goes through the operator seam (core/operator.h): the
 // message field, message boxes, the sales memo.
 //
 // Every operation follows one sequence: make sure "KONFIG.txt" is in place

@@ -1,14 +1,14 @@
 // TfmE: deleting goods in the register and reading the register's goods
 // list.
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
 #include "register/current_register.h"
 #include "register/register_code_table.h"
+#include "register/register_exchange.h"
 #include "register/register_records.h"
-#include "register/tfm_e.h"
 
 namespace rubso {
 

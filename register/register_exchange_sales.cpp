@@ -5,16 +5,16 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 #include "register/current_register.h"
+#include "register/register_exchange.h"
 #include "register/sales_read_format.h"
-#include "register/tfm_e.h"
 
 namespace rubso {
 namespace {

@@ -1,8 +1,8 @@
 #include "register/register_parameters.h"
 
-#include "app/core/codepage.h"
-#include "app/core/ini_file.h"
-#include "app/core/text_utils.h"
+#include "core/codepage.h"
+#include "core/ini_file.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 namespace {

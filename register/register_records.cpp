@@ -3,9 +3,9 @@
 #include <array>
 #include <cmath>
 
-#include "app/core/codepage.h"
-#include "app/core/polish_letters.h"
-#include "app/core/text_utils.h"
+#include "core/codepage.h"
+#include "core/polish_letters.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 namespace {

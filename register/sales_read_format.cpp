@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/text_utils.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/text_utils.h"
 #include "db/goods_catalogue.h"
 
 namespace rubso {

@@ -11,8 +11,8 @@
 #define RUBSO_WINIP_CALL
 #endif
 
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
 
 namespace rubso {
 namespace {

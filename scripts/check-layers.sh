@@ -1,19 +1,32 @@
 #!/usr/bin/env bash
-# Fails when a layer below the windows includes a widget header or a window
-# of ours, or when a layer includes one above it.
+# Fails when a layer includes one above it or beside it:
+#   app (windows, main) -> register, trading -> db -> core
+# Only app/ui may include a widget header; register and trading do not
+# include each other; no product code includes the fixture (the trading
+# program's side, made for tests and the demo data only).
 cd "$(dirname "$0")/.."
 status=0
 report() {
   if [ -n "$2" ]; then echo "$1"; echo "$2"; status=1; fi
 }
-below_ui="app/core db register trading fixture"
+includes() {  # includes <pattern> <folders...>: the matching include lines
+  local pattern=$1; shift
+  grep -rnE "#include\s*[<\"]$pattern" "$@" 2>/dev/null
+}
+below_ui="core db register trading fixture"
 report "A layer below the windows includes a widget header:" \
-  "$(grep -rnE '#include\s*[<"](QtWidgets|QWidget|QApplication|QMessageBox|QDialog|QMainWindow|QtGui|QCursor|QGuiApplication)' $below_ui 2>/dev/null)"
+  "$(includes '(QtWidgets|QWidget|QApplication|QMessageBox|QDialog|QMainWindow|QtGui|QCursor|QGuiApplication)' $below_ui)"
 report "A layer below the windows includes a window:" \
-  "$(grep -rn '#include "app/ui/' $below_ui 2>/dev/null)"
+  "$(includes 'app/' $below_ui)"
 report "The core includes a higher layer:" \
-  "$(grep -rnE '#include "(db|register|trading|fixture)/' app/core 2>/dev/null)"
+  "$(includes '(db|register|trading|fixture|app)/' core)"
 report "The data layer includes a higher layer:" \
-  "$(grep -rnE '#include "(register|trading|fixture)/' db 2>/dev/null)"
+  "$(includes '(register|trading|fixture|app)/' db)"
+report "The register layer includes the trading layer:" \
+  "$(includes 'trading/' register)"
+report "The trading layer includes the register layer:" \
+  "$(includes 'register/' trading)"
+report "Product code includes the fixture:" \
+  "$(includes 'fixture/' core db register trading app)"
 [ $status -eq 0 ] && echo "layers clean"
 exit $status

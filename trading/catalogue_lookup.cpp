@@ -1,6 +1,6 @@
 #include "trading/catalogue_lookup.h"
 
-#include "app/core/app_state.h"
+#include "core/app_state.h"
 #include "db/goods_catalogue.h"
 
 namespace rubso {

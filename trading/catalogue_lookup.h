@@ -2,7 +2,7 @@
 // The transfer's goods lookup for "UseEAN": FSeekAsort on the current
 // register's code table and the goods catalogue.
 
-#include "trading/tdmh.h"
+#include "trading/trading_tables.h"
 
 namespace rubso {
 

@@ -1,15 +1,15 @@
-#include "trading/tdmu.h"
+#include "trading/consistency_report.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
 #include "db/tdm.h"
 
 namespace rubso {

@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <set>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
-#include "trading/tdmh.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
+#include "trading/trading_tables.h"
 
 namespace rubso {
 namespace {

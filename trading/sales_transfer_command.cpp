@@ -1,10 +1,10 @@
 #include "trading/sales_transfer_command.h"
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/installation_settings.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/installation_settings.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 

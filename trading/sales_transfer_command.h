@@ -2,12 +2,12 @@
 // The main window's command "Prześlij dane do Handlu" on a chosen sales read:
 // check the export parameters, transfer, show the outcome. The window passes
 // plain values and shows nothing itself; everything goes through the
-// operator seam (app/core/operator.h).
+// operator seam (core/operator.h).
 
 #include <string>
 
-#include "trading/tdmh.h"
 #include "trading/trading_records.h"
+#include "trading/trading_tables.h"
 
 namespace rubso {
 

@@ -1,13 +1,13 @@
-#include "trading/tdmh.h"
+#include "trading/trading_tables.h"
 
 #include <exception>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 
 namespace rubso {
 namespace {

@@ -2,13 +2,13 @@
 
 #include <limits>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/ini_file.h"
-#include "app/core/installation_settings.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/ini_file.h"
+#include "core/installation_settings.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
 #include "db/fb_client.h"
 #include "db/tdm.h"
 

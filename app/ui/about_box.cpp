@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
 
 namespace rubso {
 

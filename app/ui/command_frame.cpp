@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QShortcut>
 
-#include "app/core/command_guard.h"
+#include "core/command_guard.h"
 
 namespace rubso {
 namespace {

@@ -16,7 +16,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/core/command_guard.h"
+#include "core/command_guard.h"
 
 namespace rubso {
 

@@ -12,10 +12,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
 #include "app/ui/command_frame.h"
 #include "app/ui/tick_column.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
 
 namespace rubso {
 

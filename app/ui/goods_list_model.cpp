@@ -5,7 +5,7 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "db/goods_catalogue.h"
 
 namespace rubso {

@@ -2,9 +2,9 @@
 
 #include <stdexcept>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/operator.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/operator.h"
 #include "db/goods_catalogue.h"
 #include "register/current_register.h"
 

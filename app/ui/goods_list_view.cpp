@@ -15,12 +15,12 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "app/core/codepage.h"
-#include "app/core/operator.h"
-#include "app/core/text_utils.h"
 #include "app/ui/command_frame.h"
 #include "app/ui/tick_column.h"
 #include "app/ui/upper_case_edit.h"
+#include "core/codepage.h"
+#include "core/operator.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 namespace {

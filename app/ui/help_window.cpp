@@ -5,9 +5,9 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/operator.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/operator.h"
 
 namespace rubso {
 namespace {

@@ -14,12 +14,12 @@
 #include <QScopeGuard>
 #include <QVBoxLayout>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/operator.h"
-#include "app/core/work_log.h"
 #include "app/ui/command_frame.h"
 #include "app/ui/upper_case_edit.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/operator.h"
+#include "core/work_log.h"
 #include "db/schema_upgrade.h"
 #include "db/tdm.h"
 

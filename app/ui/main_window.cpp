@@ -23,11 +23,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/command_guard.h"
-#include "app/core/ini_file.h"
-#include "app/core/work_log.h"
 #include "app/ui/about_box.h"
 #include "app/ui/command_frame.h"
 #include "app/ui/deletion_page.h"
@@ -40,6 +35,11 @@
 #include "app/ui/sales_page.h"
 #include "app/ui/transfer_params_page.h"
 #include "app/ui/window_operations.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/command_guard.h"
+#include "core/ini_file.h"
+#include "core/work_log.h"
 #include "db/tdm.h"
 #include "register/current_register.h"
 

@@ -4,7 +4,7 @@
 // key runs one command: the window reads its controls, calls one operation
 // (WindowOperations) and shows what comes back.
 //
-// The window is the operator seam of the program (app/core/operator.h): the
+// The window is the operator seam of the program (core/operator.h): the
 // message field, message boxes, the busy cursor, repainting between records
 // and the sales memo.
 //
@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/operator.h"
+#include "core/operator.h"
 #include "db/goods_list.h"
 
 class QAction;

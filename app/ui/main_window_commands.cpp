@@ -13,13 +13,6 @@
 #include <QTableView>
 #include <QUrl>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
-#include "app/core/polish_letters.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
 #include "app/ui/command_frame.h"
 #include "app/ui/deletion_page.h"
 #include "app/ui/error_report_page.h"
@@ -27,6 +20,13 @@
 #include "app/ui/main_window.h"
 #include "app/ui/sales_page.h"
 #include "app/ui/window_operations.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
+#include "core/polish_letters.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 
 namespace rubso {
 

@@ -5,18 +5,18 @@
 #include <QDateEdit>
 #include <QTabWidget>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/command_guard.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
 #include "app/ui/goods_page.h"
 #include "app/ui/main_window.h"
 #include "app/ui/register_params_page.h"
 #include "app/ui/sales_page.h"
 #include "app/ui/transfer_params_page.h"
 #include "app/ui/window_operations.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/command_guard.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
 
 namespace rubso {
 namespace {

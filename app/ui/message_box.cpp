@@ -4,8 +4,8 @@
 #include <QMessageBox>
 #include <utility>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
 
 namespace rubso {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "app/core/operator.h"
+#include "core/operator.h"
 
 class QWidget;
 

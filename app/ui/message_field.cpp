@@ -2,7 +2,7 @@
 
 #include <QPalette>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 
 namespace rubso {
 

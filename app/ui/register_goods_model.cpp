@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "db/goods_catalogue.h"
 
 namespace rubso {

@@ -14,13 +14,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/ini_file.h"
-#include "app/core/installation_settings.h"
-#include "app/core/text_utils.h"
 #include "app/ui/command_frame.h"
 #include "app/ui/upper_case_edit.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/ini_file.h"
+#include "core/installation_settings.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 namespace {

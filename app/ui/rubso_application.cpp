@@ -5,7 +5,7 @@
 #include <QTranslator>
 #include <exception>
 
-#include "app/core/command_guard.h"
+#include "core/command_guard.h"
 
 namespace rubso {
 

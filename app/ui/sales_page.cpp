@@ -11,8 +11,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
 
 namespace rubso {
 

@@ -11,10 +11,10 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/ini_file.h"
 #include "app/ui/command_frame.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/ini_file.h"
 
 namespace rubso {
 namespace {

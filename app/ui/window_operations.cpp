@@ -2,18 +2,18 @@
 
 #include <stdexcept>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/ini_file.h"
-#include "app/core/operator.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/ini_file.h"
+#include "core/operator.h"
 #include "db/goods_catalogue.h"
 #include "db/parameter_store.h"
 #include "db/schema_upgrade.h"
 #include "register/current_register.h"
 #include "trading/catalogue_lookup.h"
+#include "trading/consistency_report.h"
 #include "trading/sales_transfer_command.h"
-#include "trading/tdmh.h"
-#include "trading/tdmu.h"
+#include "trading/trading_tables.h"
 #include "trading/transfer_settings.h"
 
 namespace rubso {

@@ -2,7 +2,7 @@
 // What the main window asks the lower layers to do, one function per
 // command. The window gathers its controls into plain values, calls one of
 // these and shows what comes back; the operations reach the operator only
-// through the operator seam (app/core/operator.h).
+// through the operator seam (core/operator.h).
 //
 // The default implementation calls the real layers: the data module DM(),
 // the register exchange controller TfmE, the transfer data module Tdmh and
@@ -18,7 +18,7 @@
 #include "db/goods_list.h"
 #include "register/code_assignment.h"
 #include "register/register_code_table.h"
-#include "register/tfm_e.h"
+#include "register/register_exchange.h"
 #include "trading/transfer_settings.h"
 
 namespace rubso {

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <set>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "db/desktop/desktop_io.h"
 #include "db/desktop/desktop_journal.h"
 

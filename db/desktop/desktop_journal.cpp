@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <map>
 
-#include "app/core/codepage.h"
-#include "app/core/operator.h"
-#include "app/core/work_log.h"
+#include "core/codepage.h"
+#include "core/operator.h"
+#include "core/work_log.h"
 #include "db/desktop/desktop_file.h"
 #include "db/desktop/desktop_io.h"
 #include "db/desktop/desktop_table.h"

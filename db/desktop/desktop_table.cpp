@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "db/desktop/desktop_journal.h"
 
 namespace rubso {

@@ -8,7 +8,7 @@
 #include <exception>
 #include <string>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "db/desktop/desktop_file.h"
 
 int main(int argc, char* argv[]) {

@@ -1,11 +1,11 @@
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/core/polish_letters.h"
+#include "core/polish_letters.h"
 
 namespace rubso {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/core/error_report.h"
+#include "core/error_report.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <iterator>
 #include <string>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
+#include "core/app_state.h"
+#include "core/clock.h"
 #include "tests/support/temp_dir.h"
 
 namespace rubso {

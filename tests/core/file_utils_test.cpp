@@ -1,4 +1,4 @@
-#include "app/core/file_utils.h"
+#include "core/file_utils.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "tests/support/temp_dir.h"
 
 namespace rubso {

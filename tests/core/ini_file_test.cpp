@@ -1,4 +1,4 @@
-#include "app/core/ini_file.h"
+#include "core/ini_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "tests/support/temp_dir.h"
 
 namespace rubso {

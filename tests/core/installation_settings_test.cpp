@@ -1,4 +1,4 @@
-#include "app/core/installation_settings.h"
+#include "core/installation_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/ini_file.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/ini_file.h"
+#include "core/work_log.h"
 #include "tests/support/temp_dir.h"
 
 namespace rubso {

@@ -1,4 +1,4 @@
-#include "app/core/polish_letters.h"
+#include "core/polish_letters.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 
 namespace rubso {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/core/text_utils.h"
+#include "core/text_utils.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 
 namespace rubso {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/core/work_log.h"
+#include "core/work_log.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <iterator>
 #include <string>
 
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
+#include "core/clock.h"
+#include "core/codepage.h"
 #include "tests/support/temp_dir.h"
 
 namespace rubso {

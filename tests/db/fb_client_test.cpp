@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "db/fb_sql_params.h"
 #include "tests/support/fb_test_server.h"
 

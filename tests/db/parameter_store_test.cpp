@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/work_log.h"
 #include "fixture/trading_database.h"
 #include "tests/db/tdm_test_base.h"
 

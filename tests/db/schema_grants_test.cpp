@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/text_utils.h"
+#include "core/text_utils.h"
 #include "db/schema_scripts.h"
 #include "tests/db/schema_test_base.h"
 

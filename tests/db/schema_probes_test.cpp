@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
 #include "db/schema_scripts.h"
 #include "db/schema_upgrade.h"
 #include "db/script_splitter.h"

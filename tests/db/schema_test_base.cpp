@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/core/text_utils.h"
+#include "core/text_utils.h"
 #include "db/schema_upgrade.h"
 
 namespace rubso::test {

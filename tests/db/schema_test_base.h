@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/clock.h"
+#include "core/clock.h"
 #include "fixture/trading_database.h"
 #include "tests/db/tdm_test_base.h"
 

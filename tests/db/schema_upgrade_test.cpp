@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/text_utils.h"
 #include "db/schema_probes.h"
 #include "db/schema_scripts.h"
 #include "tests/db/schema_test_base.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/command_guard.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/command_guard.h"
 #include "db/fb_services.h"
 #include "db/parameter_store.h"
 #include "fixture/trading_database.h"

@@ -2,10 +2,10 @@
 
 #include <QDate>
 
-#include "app/core/app_state.h"
-#include "app/core/file_utils.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/file_utils.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 #include "fixture/trading_database.h"
 
 namespace rubso::test {

@@ -10,7 +10,7 @@
 #include <functional>
 #include <numeric>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "db/desktop/desktop_file.h"
 #include "db/desktop/desktop_journal.h"
 #include "db/desktop/desktop_table.h"

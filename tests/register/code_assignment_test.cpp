@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
+#include "core/app_state.h"
 #include "db/goods_catalogue.h"
 #include "register/code_assignment.h"
 #include "tests/register/exchange_db_test_support.h"

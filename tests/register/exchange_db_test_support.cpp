@@ -1,6 +1,6 @@
 #include "tests/register/exchange_db_test_support.h"
 
-#include "app/core/app_state.h"
+#include "core/app_state.h"
 #include "db/schema_upgrade.h"
 #include "register/current_register.h"
 

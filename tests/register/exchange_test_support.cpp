@@ -4,11 +4,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/core/app_state.h"
-#include "app/core/file_utils.h"
-#include "app/core/ini_file.h"
-#include "app/core/installation_settings.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/file_utils.h"
+#include "core/ini_file.h"
+#include "core/installation_settings.h"
+#include "core/text_utils.h"
 #include "register/current_register.h"
 #include "register/sim/sim_tool.h"
 

@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "app/core/clock.h"
+#include "core/clock.h"
 #include "db/goods_catalogue.h"
 #include "fixture/trading_database.h"
-#include "register/tfm_e.h"
+#include "register/register_exchange.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_dir.h"
 
@@ -36,7 +36,6 @@ inline const QDateTime kExchangeNow(QDate(kExchangeYear, 3, 16), QTime(10, 30, 0
 
 // Prints a message-field entry in a failed expectation.
 void PrintTo(const RecordingOperator::Status& status, std::ostream* out);
-
 
 // The program directory, the state and the operator, without a database.
 class ProgramDir {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/installation_settings.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/installation_settings.h"
 #include "db/goods_catalogue.h"
 #include "register/current_register.h"
 #include "register/register_code_table.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/file_utils.h"
+#include "core/file_utils.h"
 #include "db/desktop/desktop_error.h"
 #include "db/desktop/desktop_table.h"
 #include "db/goods_catalogue.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
 #include "register/current_register.h"
 #include "register/register_code_table.h"
 #include "register/register_records.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/text_utils.h"
 #include "register/current_register.h"
 #include "register/register_code_table.h"
 #include "tests/register/exchange_db_test_support.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
+#include "core/text_utils.h"
 #include "register/code_assignment.h"
 #include "register/current_register.h"
 #include "register/register_code_table.h"

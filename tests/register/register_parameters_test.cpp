@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
-#include "app/core/ini_file.h"
+#include "core/app_state.h"
+#include "core/ini_file.h"
 #include "register/current_register.h"
 #include "register/register_parameters.h"
 #include "tests/register/exchange_test_support.h"

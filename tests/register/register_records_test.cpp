@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/polish_letters.h"
+#include "core/polish_letters.h"
 #include "register/register_parameters.h"
 #include "register/register_records.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "register/winip_library.h"
 #include "tests/register/register_work_dir.h"
 

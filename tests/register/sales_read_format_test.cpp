@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/file_utils.h"
+#include "core/file_utils.h"
 #include "register/sales_read_format.h"
 #include "tests/register/exchange_test_support.h"
 #include "tests/support/temp_dir.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/core/codepage.h"
+#include "core/codepage.h"
 #include "tests/register/register_work_dir.h"
 #include "tests/support/temp_dir.h"
 

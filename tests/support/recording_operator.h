@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/operator.h"
+#include "core/operator.h"
 
 namespace rubso::test {
 

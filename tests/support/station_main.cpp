@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
+#include "core/app_state.h"
 #include "db/tdm.h"
 #include "register/code_assignment.h"
 #include "tests/support/recording_operator.h"

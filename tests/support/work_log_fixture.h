@@ -10,8 +10,8 @@
 #include <QTime>
 #include <string>
 
-#include "app/core/clock.h"
-#include "app/core/work_log.h"
+#include "core/clock.h"
+#include "core/work_log.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_dir.h"
 

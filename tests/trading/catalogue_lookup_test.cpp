@@ -3,17 +3,17 @@
 
 #include <gmock/gmock.h>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
 #include "db/goods_catalogue.h"
 #include "fixture/trading_database.h"
 #include "fixture/trading_tables.h"
 #include "tests/db/tdm_test_base.h"
 #include "trading/catalogue_lookup.h"
-#include "trading/tdmh.h"
+#include "trading/trading_tables.h"
 
 namespace rubso::test {
 namespace {

@@ -3,14 +3,14 @@
 
 #include <gmock/gmock.h>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/text_utils.h"
 #include "fixture/trading_database.h"
 #include "tests/db/tdm_test_base.h"
-#include "trading/tdmu.h"
+#include "trading/consistency_report.h"
 #include "trading/transfer_settings.h"
 
 namespace rubso::test {

@@ -7,11 +7,11 @@
 
 #include <gmock/gmock.h>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
+#include "core/text_utils.h"
 #include "tests/trading/trading_tables_test_base.h"
 #include "trading/sales_transfer_command.h"
 

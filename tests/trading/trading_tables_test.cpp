@@ -6,10 +6,10 @@
 
 #include <gmock/gmock.h>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/text_utils.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/text_utils.h"
 #include "tests/trading/trading_tables_test_base.h"
 
 namespace rubso::test {

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <ostream>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/installation_settings.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/installation_settings.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 
 namespace rubso::test {
 namespace {

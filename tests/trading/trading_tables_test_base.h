@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/core/clock.h"
+#include "core/clock.h"
 #include "db/desktop/desktop_table.h"
 #include "fixture/trading_tables.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_dir.h"
-#include "trading/tdmh.h"
+#include "trading/trading_tables.h"
 
 namespace rubso::test {
 

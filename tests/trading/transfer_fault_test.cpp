@@ -11,8 +11,8 @@
 
 #include <gmock/gmock.h>
 
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
 #include "db/desktop/desktop_io.h"
 #include "db/desktop/desktop_journal.h"
 #include "tests/trading/trading_tables_test_base.h"

@@ -5,12 +5,12 @@
 
 #include <memory>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/ini_file.h"
-#include "app/core/installation_settings.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/ini_file.h"
+#include "core/installation_settings.h"
 #include "fixture/trading_tables.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_dir.h"

@@ -12,9 +12,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/core/clock.h"
-#include "app/core/command_guard.h"
-#include "app/core/work_log.h"
+#include "core/clock.h"
+#include "core/command_guard.h"
+#include "core/work_log.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/work_log_fixture.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/app_state.h"
 #include "app/ui/window_operations.h"
+#include "core/app_state.h"
 
 namespace rubso::test {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/codepage.h"
-#include "app/core/polish_letters.h"
+#include "core/codepage.h"
+#include "core/polish_letters.h"
 
 namespace rubso {
 namespace {

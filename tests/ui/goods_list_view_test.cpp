@@ -12,8 +12,8 @@
 #include <QTableView>
 #include <QTest>
 
-#include "app/core/codepage.h"
-#include "app/core/polish_letters.h"
+#include "core/codepage.h"
+#include "core/polish_letters.h"
 #include "tests/support/recording_operator.h"
 #include "tests/ui/fake_goods_source.h"
 

@@ -14,11 +14,11 @@
 #include <QTest>
 #include <stdexcept>
 
-#include "app/core/app_state.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
+#include "core/app_state.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_dir.h"
 

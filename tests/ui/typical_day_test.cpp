@@ -22,15 +22,6 @@
 #include <memory>
 #include <optional>
 
-#include "app/core/app_state.h"
-#include "app/core/clock.h"
-#include "app/core/codepage.h"
-#include "app/core/file_utils.h"
-#include "app/core/ini_file.h"
-#include "app/core/installation_settings.h"
-#include "app/core/polish_letters.h"
-#include "app/core/text_utils.h"
-#include "app/core/work_log.h"
 #include "app/ui/deletion_page.h"
 #include "app/ui/error_report_page.h"
 #include "app/ui/goods_list_source.h"
@@ -42,6 +33,15 @@
 #include "app/ui/sales_page.h"
 #include "app/ui/transfer_params_page.h"
 #include "app/ui/window_operations.h"
+#include "core/app_state.h"
+#include "core/clock.h"
+#include "core/codepage.h"
+#include "core/file_utils.h"
+#include "core/ini_file.h"
+#include "core/installation_settings.h"
+#include "core/polish_letters.h"
+#include "core/text_utils.h"
+#include "core/work_log.h"
 #include "db/desktop/desktop_table.h"
 #include "db/tdm.h"
 #include "fixture/demo_goods.h"
@@ -50,7 +50,7 @@
 #include "tests/support/fb_test_server.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_dir.h"
-#include "trading/tdmh.h"
+#include "trading/trading_tables.h"
 
 namespace rubso {
 namespace {
