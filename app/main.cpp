@@ -1,10 +1,14 @@
-// The program's entry: loads the installation settings before anything else
-// exists, creates the application object and the data module, then the main
-// window, whose creation runs the login. An abandoned login ends the run
-// here; otherwise the transfer module joins and the event loop starts.
+// The program's entry. "--version" prints the version and ends before any
+// file or display is touched. Otherwise it loads the installation settings
+// before anything else exists, creates the application object and the data
+// module, then the main window, whose creation runs the login. An abandoned
+// login ends the run here; otherwise the transfer module joins and the event
+// loop starts.
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "app/ui/goods_list_source.h"
@@ -20,8 +24,8 @@
 
 namespace {
 
-// The full path of the running program file; the settings, the data
-// directory and the register library's files all hang off its directory.
+// The full path of the running program file; the register library, its error
+// descriptions and the help are found in its directory.
 std::string ProgramFilePath(const char* argv0) {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -41,6 +45,10 @@ class DataModuleScope {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc > 1 && std::string_view(argv[1]) == "--version") {
+        std::printf("rubso %s\n", rubso::kProgramVersion);
+        return 0;
+    }
     const std::string programFile = ProgramFilePath(argc > 0 ? argv[0] : nullptr);
     rubso::LoadInstallationSettings(programFile);
     rubso::RubsoApplication application(argc, argv);

@@ -70,10 +70,12 @@ class TfmE {
     std::function<void(const std::string&)> onCaptionChange;
 
     // --- Start-up and the modem session --------------------------------------
-    // Once, before any exchange: the error report becomes appDir +
+    // Once, before any exchange: the error report becomes workDir +
     // "out/log.txt"; "Modkonf.txt" is written when missing (never
-    // replaced); the error descriptions are loaded from "koment.txt"; the
-    // directories "in" and "out" are made; the register library is loaded.
+    // replaced); the error descriptions are loaded from "koment.txt" of the
+    // working directory, else of the program's directory (appDir); the
+    // directories "in" and "out" are made in workDir; the register library
+    // is loaded.
     void InitElzab();
     // Makes sure "KONFIG.txt" is in place and, for a register whose
     // parameter Connection is 2 (modem), that a session to it is open

@@ -67,6 +67,7 @@ class MainWindowTest : public ::testing::Test {
         App() = AppState{};
         AppState& app = App();
         app.appDir = dir_.Path();
+        app.workDir = dir_.Path();
         app.dataDir = dir_.File("Dane/");
         EnsureDir(app.dataDir);
         app.errorReportPath = app.dataDir + "Error.txt";
