@@ -84,3 +84,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/app/install/rubso.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT program)
 
 rubso_install_into_program_dir(rubso-demo-data COMPONENT demo EXCLUDE_FROM_ALL)
+
+# --- Programs for another platform ------------------------------------------
+# A Windows build of the substitute library and the bridge to the vendor's
+# library join the program directory here: rubso_install_into_program_dir()
+# for a target of this build, or, for a file another (cross) build made,
+#   install(PROGRAMS <file> DESTINATION ${RUBSO_INSTALL_PROGRAMDIR} COMPONENT program)
