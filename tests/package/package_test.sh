@@ -23,12 +23,9 @@ dpkg-deb -x "$deb" "$root"
 
 program_dir=$root/usr/lib/rubso
 for file in rubso libWinIP.so kasa-sim rubso-repair-table koment.txt help/index.html \
-            rubso-installed.txt; do
-  [ -f "$program_dir/$file" ] || fail "the program directory lacks $file"
-done
-for file in usr/bin/rubso usr/share/applications/rubso.desktop \
-            usr/share/icons/hicolor/scalable/apps/rubso.svg; do
-  [ -e "$root/$file" ] || fail "the package lacks /$file"
+            rubso-installed.txt ../../bin/rubso ../../share/applications/rubso.desktop \
+            ../../share/icons/hicolor/scalable/apps/rubso.svg; do
+  [ -f "$program_dir/$file" ] || fail "the package lacks $file"
 done
 [ ! -e "$program_dir/rubso-demo-data" ] || fail "the demo tool is packaged"
 readelf -d "$program_dir/rubso" | grep -q 'RUNPATH.*\[\$ORIGIN\]' || fail "no \$ORIGIN run path"
