@@ -62,7 +62,10 @@ bool RegisterDayEnd::Fail(const std::string& step, const std::string& reason) {
 }
 
 bool RegisterDayEnd::Save(const DayEndState& state) {
-    if (SaveDayEndState(DayEndStatePath(kasaDir_), state)) return true;
+    if (SaveDayEndState(DayEndStatePath(kasaDir_), state)) {
+        if (observer_) observer_(state.step);
+        return true;
+    }
     return Fail(Cp1250("zapis stanu"),
                 Cp1250("nie można zapisać pliku ") + DayEndStatePath(kasaDir_));
 }

@@ -18,7 +18,9 @@
 // The register's lock (register_lock.h) is held for the whole run, so the
 // window refuses commands on it meanwhile.
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dayend/dayend_state.h"
@@ -51,6 +53,12 @@ class RegisterDayEnd {
     // described in the outcome.
     RegisterOutcome Run(const RegisterDefinition& definition);
 
+    // Called each time a step's state has been written (for measuring where
+    // the time goes); unset: nothing.
+    void SetStepObserver(std::function<void(DayEndStep)> observer) {
+        observer_ = std::move(observer);
+    }
+
   private:
     bool Read(DayEndState& state);
     bool Book(DayEndState& state, const RegisterDefinition& definition);
@@ -64,6 +72,7 @@ class RegisterDayEnd {
     DayEndOperator& screen_;
     std::string kasaDir_;
     RegisterOutcome outcome_;
+    std::function<void(DayEndStep)> observer_;
 };
 
 // A test hook: when the environment variable RUBSO_DAYEND_KILL_AT equals
