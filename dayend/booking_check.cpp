@@ -172,13 +172,17 @@ BookingCheck CheckBooking(const std::vector<ReceiptLine>& receipts,
     // it), the document's lines, and its register row where it has a column.
     std::map<int, std::int64_t> rungByRate;
     std::int64_t rungTotal = 0;
+    std::int64_t rungWithoutRate = 0;  // goods the document does not hold
     for (const ReceiptLine& line : receipts) {
         if (line.cancelled) continue;
         rungTotal += line.value;
         const auto asort = asortOfCode.find(line.code);
-        if (asort == asortOfCode.end()) continue;
-        const auto rate = rateOf.find(asort->second);
-        if (rate != rateOf.end()) rungByRate[rate->second] += line.value;
+        const auto rate = asort == asortOfCode.end() ? rateOf.end() : rateOf.find(asort->second);
+        if (rate == rateOf.end()) {
+            rungWithoutRate += line.value;
+        } else {
+            rungByRate[rate->second] += line.value;
+        }
     }
     const bool hasRow = document && document->hasRegisterRow;
     std::set<int> rates;
@@ -197,6 +201,11 @@ BookingCheck CheckBooking(const std::vector<ReceiptLine>& receipts,
                            Cp1250(" zł, dokument ") + AmountText(d) + Cp1250(" zł");
         if (inRow) text += Cp1250(", rejestr sprzedaży ") + AmountText(row) + Cp1250(" zł");
         differences.push_back(text);
+    }
+
+    if (rungWithoutRate != 0) {
+        differences.push_back(Cp1250("Bez stawki (towary spoza dokumentu): paragony ") +
+                              AmountText(rungWithoutRate) + Cp1250(" zł"));
     }
 
     std::int64_t bookedTotal = 0;
