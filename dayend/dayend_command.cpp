@@ -160,7 +160,7 @@ int RunDayEnd(const std::vector<std::string>& args) {
     }
 
     std::vector<RegisterOutcome> outcomes;
-    {
+    try {
         Tdmh tdmh;
         tdmh.SetGoodsLookup(CatalogueGoodsLookup(dm));
         TfmE exchange;
@@ -179,6 +179,11 @@ int RunDayEnd(const std::vector<std::string>& args) {
             WriteWorkLog(Cp1250("Zamknięcie dnia: ") + OutcomeLine(outcomes.back()));
         }
         ClearCurrentRegister();
+    } catch (const std::exception& error) {
+        // Only the choice of the registers can fail here (a register's own
+        // failures stay in its outcome): nothing was done to any register.
+        ClearCurrentRegister();
+        return Finish(saleDate, started, {}, error.what());
     }
     dm.IBBaza.Detach();
     return Finish(saleDate, started, outcomes, {});

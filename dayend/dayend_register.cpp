@@ -178,7 +178,8 @@ bool RegisterDayEnd::Book(DayEndState& state, const RegisterDefinition& definiti
             LoadTransferSettings(ini, KasaSectionName(outcome_.registerNo), definition.kod);
         const std::string missing = MissingExportParameters(settings, App().mainSettings.typDokum);
         if (!missing.empty()) {
-            return Fail(step, "Niestalone parametry eksportu" + ReplaceAll(missing, "\r\n", " / "));
+            return Fail(step, "Niestalone parametry eksportu: " +
+                                  ReplaceAll(missing.substr(2), "\r\n", ", "));
         }
         tdmh_.SetTransferSettings(settings);
         const TransferOutcome booked = tdmh_.WZ2Hndl(kasaDir_ + state.salesRead);

@@ -38,6 +38,14 @@ std::optional<std::int64_t> WholeNumber(std::string_view text) {
     return value;
 }
 
+// A whole number with an optional leading "-".
+std::optional<std::int64_t> SignedNumber(std::string_view text) {
+    const bool negative = !text.empty() && text.front() == '-';
+    const std::optional<std::int64_t> magnitude = WholeNumber(text.substr(negative ? 1 : 0));
+    if (!magnitude) return std::nullopt;
+    return negative ? -*magnitude : *magnitude;
+}
+
 std::optional<ReceiptLine> ParseLine(const std::string& line, std::string& problem) {
     const std::vector<std::string_view> f = TabFields(line);
     if (f.size() != kReceiptFields) {
@@ -51,7 +59,7 @@ std::optional<ReceiptLine> ParseLine(const std::string& line, std::string& probl
     const std::optional<std::int64_t> codeNumber =
         code.size() > 1 && code[0] == '$' ? WholeNumber(code.substr(1)) : std::nullopt;
     const std::optional<std::int64_t> quantity = ThousandthsOf(Trim(f[3]));
-    const std::optional<std::int64_t> value = WholeNumber(Trim(f[6]));
+    const std::optional<std::int64_t> value = SignedNumber(Trim(f[6]));
     const std::string status = Trim(f[7]);
     if (!receipt || !codeNumber || !quantity || !value || (status != "S" && status != "A")) {
         problem = Cp1250("niepoprawny numer, kod, ilość, wartość lub status");
@@ -70,6 +78,11 @@ std::optional<ReceiptLine> ParseLine(const std::string& line, std::string& probl
 }  // namespace
 
 std::optional<std::int64_t> ThousandthsOf(std::string_view text) {
+    if (!text.empty() && text.front() == '-') {
+        const std::optional<std::int64_t> magnitude = ThousandthsOf(text.substr(1));
+        if (!magnitude) return std::nullopt;
+        return -*magnitude;
+    }
     const std::size_t point = text.find_first_of(".,");
     const std::string_view whole = text.substr(0, point);
     const std::string_view fraction =

@@ -36,8 +36,8 @@ struct ReceiptLine {
 std::optional<std::vector<ReceiptLine>> ParseReceipts(std::string_view output,
                                                       std::string& problem);
 
-// A quantity of up to three decimals as thousandths ("2" 2000, "0,125" 125);
-// nullopt for anything else.
+// A quantity of up to three decimals as thousandths ("2" 2000, "0,125" 125,
+// "-1" -1000: a return); nullopt for anything else.
 std::optional<std::int64_t> ThousandthsOf(std::string_view text);
 
 }  // namespace rubso
