@@ -37,6 +37,10 @@ struct Case {
     std::vector<std::string> differences;  // UTF-8
 };
 
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class BookingCheckTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(BookingCheckTest, ReportsWhatDisagrees) {

@@ -27,6 +27,10 @@ struct Case {
     ResetDecision expected;
 };
 
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ResetDecisionTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(ResetDecisionTest, ResetsOnlyWhatWasRead) {
