@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <optional>
