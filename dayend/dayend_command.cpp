@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <exception>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "db/tdm.h"
 #include "register/current_register.h"
 #include "register/register_exchange.h"
+#include "register/register_parameters.h"
 #include "trading/catalogue_lookup.h"
 #include "trading/trading_tables.h"
 
@@ -174,9 +176,28 @@ int RunDayEnd(const std::vector<std::string>& args) {
             outcomes.push_back(missing);
             WriteWorkLog(Cp1250("Zamknięcie dnia: ") + OutcomeLine(missing));
         }
+        // Each register is addressed by its number in the register system
+        // (NrKasySystem, "1" unless set): two registers with one number would
+        // read and reset one register twice and leave the other unread.
+        std::map<std::string, int> registerWithSystemNumber;
         for (const RegisterDefinition& definition : chosen.definitions) {
-            RegisterDayEnd registerDayEnd(exchange, tdmh, screen);
-            outcomes.push_back(registerDayEnd.Run(definition));
+            const int number = RegisterNumberOf(definition);
+            const std::string systemNumber =
+                Trim(ReadRegisterParameters(ini, KasaSectionName(number)).nrKasySystem);
+            const auto [first, added] = registerWithSystemNumber.emplace(systemNumber, number);
+            if (added) {
+                RegisterDayEnd registerDayEnd(exchange, tdmh, screen);
+                outcomes.push_back(registerDayEnd.Run(definition));
+            } else {
+                RegisterOutcome twin;
+                twin.registerNo = number;
+                twin.failure = Cp1250("ma ten sam numer w systemie kas (NrKasySystem=") +
+                               systemNumber + Cp1250(") co kasa ") + std::to_string(first->second) +
+                               Cp1250(
+                                   " - nie odczytano jej, ustaw jej numer na stronie "
+                                   "Parametry kas");
+                outcomes.push_back(twin);
+            }
             WriteWorkLog(Cp1250("Zamknięcie dnia: ") + OutcomeLine(outcomes.back()));
         }
         ClearCurrentRegister();

@@ -263,6 +263,20 @@ TEST_F(DayEndRunTest, AKilledRunStartedAgainBooksOnceAndResetsOnlyWhatWasBooked)
     }
 }
 
+// Register 4's section leaves NrKasySystem at "1": it would read and reset
+// register 1 a second time, so it is not worked on.
+TEST_F(DayEndRunTest, ARegisterSharingItsSystemNumberIsLeftAlone) {
+    KasaSim({"sell", "1", "1", "1"});
+    const RunResult run = Run({"--kasy", "1,4"}, today_);
+    EXPECT_EQ(1, run.status) << run.output;
+    EXPECT_TRUE(Contains(run.output, "Kasa 1: zamknięta - dokument")) << run.output;
+    EXPECT_TRUE(Contains(run.output,
+                         "Kasa 4: NIE ZAMKNIĘTA - ma ten sam numer w systemie kas "
+                         "(NrKasySystem=1) co kasa 1"))
+        << run.output;
+    EXPECT_EQ(0, Rows(tables_.rejSprz, Package(4, today_)));
+}
+
 TEST_F(DayEndRunTest, AReceiptLineMissingFromTheTotalsIsReportedAndTheCountersStay) {
     KasaSim({"sell", "1", "1", "2", "2", "1", "--uncounted"});
     const RunResult run = Run({"--kasy", "1"}, today_);
