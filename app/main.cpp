@@ -19,6 +19,8 @@
 #include "app/ui/window_operations.h"
 #include "core/app_state.h"
 #include "core/installation_settings.h"
+#include "dayend/dayend_command.h"
+#include "dayend/dayend_options.h"
 #include "db/tdm.h"
 #include "trading/trading_tables.h"
 
@@ -51,6 +53,8 @@ int main(int argc, char* argv[]) {
     }
     const std::string programFile = ProgramFilePath(argc > 0 ? argv[0] : nullptr);
     rubso::LoadInstallationSettings(programFile);
+    // The end of day runs without a window (rubso --koniec-dnia ...).
+    if (rubso::IsDayEndCommand(argc, argv)) return rubso::RunDayEndCommand(argc, argv);
     rubso::RubsoApplication application(argc, argv);
     // No application display name: the platform would add it to every
     // window title, which already starts with the program's title.
