@@ -172,7 +172,9 @@ BridgeOutcome WinIpBridgeClient::Call(int function, std::string_view input,
     const std::string request = bridge::RequestFrame(function, input, output);
     process_->write(request.data(), static_cast<qint64>(request.size()));
     std::string answer;
-    if (!process_->waitForBytesWritten(-1) || !Read(answer, 2, -1)) {
+    // Reading waits for the answer; a request still buffered is sent first.
+    if (process_->bytesToWrite() > 0) process_->waitForBytesWritten(-1);
+    if (!Read(answer, 2, -1)) {
         BridgeOutcome outcome = Problem(BridgeProblem::kEndedInCall, HowItEnded());
         Stop();
         return outcome;
