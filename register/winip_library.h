@@ -97,6 +97,7 @@ struct WinIpSource {
     std::string wineCommand = "wine";  // a program and its arguments
     std::string winePrefix;            // WINEPREFIX; empty: the environment's
     std::string bridgePath;            // the bridge program
+    bool operator==(const WinIpSource&) const = default;
 };
 
 // The settings of the program's settings file, section "Rubso", that choose

@@ -148,13 +148,7 @@ TEST_P(WinIpSourceSettings, NameTheLibraryAndHowItIsReached) {
     TempDir dir;
     IniFile settings(dir.File("RUBSO.INI"));
     for (const auto& [key, value] : GetParam().keys) settings.WriteString("Rubso", key, value);
-    const WinIpSource source = WinIpSourceFromSettings(&settings, "APP/");
-    const WinIpSource& expected = GetParam().expected;
-    EXPECT_EQ(expected.directory, source.directory);
-    EXPECT_EQ(expected.throughWine, source.throughWine);
-    EXPECT_EQ(expected.wineCommand, source.wineCommand);
-    EXPECT_EQ(expected.winePrefix, source.winePrefix);
-    EXPECT_EQ(expected.bridgePath, source.bridgePath);
+    EXPECT_EQ(GetParam().expected, WinIpSourceFromSettings(&settings, "APP/"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
