@@ -88,7 +88,7 @@ TEST_F(Bridge, DyingInACallFailsThatCallAndTheNextCallStartsItAgain) {
     WriteFile("die.txt", "");
     EXPECT_FALSE(ZTowar().Called());
     EXPECT_EQ(Cp1250("Mostek biblioteki kasy przerwał pracę w trakcie funkcji __ZTowar (kod "
-                     "zakończenia 9) - wynik nieznany; następne polecenie uruchomi go ponownie"),
+                     "zakończenia 5) - wynik nieznany; następne polecenie uruchomi go ponownie"),
               library_.LastError());
     std::filesystem::remove("die.txt");
     EXPECT_TRUE(ZTowar().Succeeded()) << library_.LastError();
