@@ -6,7 +6,8 @@
 # core/installation_settings.h and the README).
 #
 #   <prefix>/lib/rubso/        rubso, libWinIP.so, kasa-sim, koment.txt, help/,
-#                              rubso-repair-table, rubso-installed.txt
+#                              rubso-repair-table, rubso-installed.txt,
+#                              winip-bridge.exe (when mingw-w64 built it)
 #   <prefix>/bin/              links to rubso, kasa-sim and rubso-repair-table
 #   <prefix>/share/applications/rubso.desktop
 #   <prefix>/share/icons/hicolor/scalable/apps/rubso.svg
@@ -90,3 +91,11 @@ rubso_install_into_program_dir(rubso-demo-data COMPONENT demo EXCLUDE_FROM_ALL)
 # library join the program directory here: rubso_install_into_program_dir()
 # for a target of this build, or, for a file another (cross) build made,
 #   install(PROGRAMS <file> DESTINATION ${RUBSO_INSTALL_PROGRAMDIR} COMPONENT program)
+# The bridge goes in beside the program, where the loader looks for it by
+# default. The substitute library's Windows build stays out: in a shop the
+# settings name the vendor's own WinIP.dll, and a simulated register behind
+# that name would take a real register's place unnoticed.
+if(TARGET winip_windows)
+  get_target_property(bridge winip_windows RUBSO_BRIDGE)
+  install(PROGRAMS ${bridge} DESTINATION ${RUBSO_INSTALL_PROGRAMDIR} COMPONENT program)
+endif()

@@ -28,7 +28,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's Polish texts (standard buttons, dialogs) are loaded at run time.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 # The shop's database may be on another machine; a local server is a choice.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "firebird3.0-server")
+# The vendor's Windows register library runs under Wine (wine32 on amd64).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "firebird3.0-server, wine, wine32")
 # Only the program's own files: the "demo" component stays out.
 set(CPACK_COMPONENTS_ALL program)
 

@@ -59,9 +59,13 @@ struct ExportChoice {
 
 class TfmE {
   public:
-    // `libraryDirectory`: where the register library is loaded from; empty
-    // means the program's directory (App().appDir).
+    // `libraryDirectory`: where the register library is loaded from, into
+    // this process; empty means as the program's settings file says
+    // (WinIpSourceFromSettings with App().appDir): the program's directory,
+    // or the vendor's Windows library through Wine.
     explicit TfmE(std::string libraryDirectory = {});
+    // The register library from where `source` says.
+    explicit TfmE(WinIpSource source);
     TfmE(const TfmE&) = delete;
     TfmE& operator=(const TfmE&) = delete;
 
@@ -199,8 +203,10 @@ class TfmE {
     void ReportCodeTableProblem();
     void SetCaption(const std::string& caption);
     bool RegisterIsModem() const;
+    // Where the library is loaded from (read again at every load).
+    WinIpSource LibrarySource() const;
 
-    std::string libraryDirectory_;
+    std::optional<WinIpSource> source_;
     WinIpLibrary library_;
     std::uint8_t lastResult_ = 0;
     bool libraryCalled_ = false;  // the last Invoke reached the library

@@ -73,7 +73,18 @@ bool WrittenByTheProgram(const std::string& text) {
 
 }  // namespace
 
-TfmE::TfmE(std::string libraryDirectory) : libraryDirectory_(std::move(libraryDirectory)) {}
+TfmE::TfmE(std::string libraryDirectory) {
+    if (!libraryDirectory.empty()) {
+        source_.emplace();
+        source_->directory = std::move(libraryDirectory);
+    }
+}
+
+TfmE::TfmE(WinIpSource source) : source_(std::move(source)) {}
+
+WinIpSource TfmE::LibrarySource() const {
+    return source_ ? *source_ : WinIpSourceFromSettings(App().iniFile.get(), App().appDir);
+}
 
 bool TfmE::EnsureDriverConfig() {
     if (FileExists(kDriverConfigFile)) {
@@ -175,8 +186,7 @@ bool TfmE::Invoke(WinIpFunction function, Reporting reporting, const ExportGood*
     const std::string operation(WinIpOperationName(function));
     libraryCalled_ = false;
     if (!library_.IsLoaded()) {
-        const std::string directory = libraryDirectory_.empty() ? App().appDir : libraryDirectory_;
-        if (!library_.Load(directory)) {
+        if (!library_.Load(LibrarySource())) {
             Fail("[" + operation + "] " + library_.LastError());
             return false;
         }

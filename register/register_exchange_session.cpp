@@ -52,8 +52,7 @@ void TfmE::InitElzab() {
     EnsureDir(app.workDir + "in");
     EnsureDir(app.workDir + "out");
 
-    const std::string directory = libraryDirectory_.empty() ? app.appDir : libraryDirectory_;
-    if (!library_.Load(directory)) Komunikat(library_.LastError(), true);
+    if (!library_.Load(LibrarySource())) Komunikat(library_.LastError(), true);
 }
 
 bool TfmE::ModStart() {

@@ -5,11 +5,12 @@
 # root, no rubso installed) it is also installed with dpkg, which refuses a
 # package whose dependencies are not met, started and removed again.
 #
-#   package_test.sh PACKAGE_DIR VERSION
+#   package_test.sh PACKAGE_DIR VERSION [bridge|no-bridge]
 set -euo pipefail
 
 dir=${1:?package directory}
 version=${2:?expected version}
+bridge=${3:-no-bridge}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 shopt -s nullglob
@@ -28,6 +29,12 @@ for file in rubso libWinIP.so kasa-sim rubso-repair-table koment.txt help/index.
   [ -f "$program_dir/$file" ] || fail "the package lacks $file"
 done
 [ ! -e "$program_dir/rubso-demo-data" ] || fail "the demo tool is packaged"
+# The bridge to the vendor's Windows library, but never the substitute
+# library built for Windows under the vendor's name.
+if [ "$bridge" = bridge ]; then
+  [ -f "$program_dir/winip-bridge.exe" ] || fail "the package lacks winip-bridge.exe"
+fi
+[ ! -e "$program_dir/WinIP.dll" ] || fail "the substitute WinIP.dll is packaged"
 readelf -d "$program_dir/rubso" | grep -q 'RUNPATH.*\[\$ORIGIN\]' || fail "no \$ORIGIN run path"
 
 depends=$(dpkg-deb -f "$deb" Depends)
