@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "register/winip_library.h"
 
 namespace {
@@ -31,43 +32,6 @@ std::string Record(int code) {
     return "$" + codeText + "\t" + name + "\t2\t1\t0\t1\t0\t0000000000000\t" +
            std::to_string(100 + code) + "\t0";
 }
-
-// Over the old bytes, then cut to length, as the program writes it.
-void WriteInput(const std::string& path, const std::string& text) {
-    {
-        std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
-        if (!file) file.open(path, std::ios::binary | std::ios::out);
-        file << text;
-    }
-    std::filesystem::resize_file(path, text.size());
-}
-
-// A fresh working directory with "KONFIG.txt" and "in/", left on destruction.
-class WorkDir {
-  public:
-    WorkDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "rubso-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(path_);
-        std::filesystem::create_directory("in");
-        std::ofstream("KONFIG.txt", std::ios::binary) << "$1\t1:9600:STX0:1:E\t5\tK10\t\r\n";
-        ::unsetenv("RUBSO_SIM_STATE");
-    }
-    ~WorkDir() {
-        std::filesystem::current_path(previous_);
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    WorkDir(const WorkDir&) = delete;
-    WorkDir& operator=(const WorkDir&) = delete;
-
-  private:
-    std::filesystem::path path_;
-    std::filesystem::path previous_;
-};
 
 // The Wine prefix: $WINEPREFIX, else one of the benchmark's own, made by
 // its first run (about 20 s) and kept for the next.
@@ -96,7 +60,7 @@ bool Prepare(rubso::WinIpLibrary& library, int way, benchmark::State& state) {
 }
 
 void BM_ZTowarCalls(benchmark::State& state) {
-    WorkDir dir;
+    rubso::bench::WorkDir dir;
     rubso::WinIpLibrary library;
     if (!Prepare(library, static_cast<int>(state.range(0)), state)) return;
     const std::string input = "in/ZTowar.in";
@@ -105,7 +69,7 @@ void BM_ZTowarCalls(benchmark::State& state) {
         std::filesystem::remove_all("sim");
         state.ResumeTiming();
         for (int code = 1; code <= kCalls; ++code) {
-            WriteInput(input, "#1\r\n#\r\n#\r\n" + Record(code) + "\r\n");
+            rubso::bench::WriteInput(input, "#1\r\n#\r\n#\r\n" + Record(code) + "\r\n");
             if (!library.Call(rubso::WinIpFunction::kZTowar, input).Succeeded()) {
                 state.SkipWithError("ZTowar failed");
                 return;
@@ -125,7 +89,7 @@ BENCHMARK(BM_ZTowarCalls)
 // 1,000 calls the library answers at once with code 3 (no input file):
 // the round trip without the library's work.
 void BM_RefusedCalls(benchmark::State& state) {
-    WorkDir dir;
+    rubso::bench::WorkDir dir;
     rubso::WinIpLibrary library;
     if (!Prepare(library, static_cast<int>(state.range(0)), state)) return;
     for (auto _ : state) {
@@ -144,51 +108,21 @@ BENCHMARK(BM_RefusedCalls)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// Keeps the median real time per iteration of every benchmark for the
-// goal line.
-class GoalReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations <= 0) continue;
-            const double perIteration =
-                run.real_accumulated_time / static_cast<double>(run.iterations);
-            if (run.run_type == Run::RT_Iteration) {
-                seconds_[run.run_name.str()].push_back(perIteration);
-            } else if (run.aggregate_name == "median") {
-                medians_[run.run_name.str()] = perIteration;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // Milliseconds per call; 0 when the benchmark did not run.
-    double PerCallMs(const std::string& name) const {
-        double seconds = 0.0;
-        if (const auto median = medians_.find(name); median != medians_.end()) {
-            seconds = median->second;
-        } else if (const auto found = seconds_.find(name); found != seconds_.end()) {
-            std::vector<double> values = found->second;
-            std::sort(values.begin(), values.end());
-            seconds = values[values.size() / 2];
-        }
-        return seconds * 1000.0 / kCalls;
-    }
-
-  private:
-    std::map<std::string, std::vector<double>> seconds_;
-    std::map<std::string, double> medians_;
-};
+// Milliseconds per call of a benchmark; 0 when it did not run.
+double PerCallMs(const rubso::bench::MedianReporter& reporter, const std::string& name) {
+    return reporter.Median(name) * 1000.0 / kCalls;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    GoalReporter reporter;
+    rubso::bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double inProcess = reporter.PerCallMs("BM_ZTowarCalls/wine:0/real_time");
-    const double throughWine = reporter.PerCallMs("BM_ZTowarCalls/wine:1/real_time");
-    const double roundTrip = reporter.PerCallMs("BM_RefusedCalls/wine:1/real_time") -
-                             reporter.PerCallMs("BM_RefusedCalls/wine:0/real_time");
+    const double inProcess = PerCallMs(reporter, "BM_ZTowarCalls/wine:0/real_time");
+    const double throughWine = PerCallMs(reporter, "BM_ZTowarCalls/wine:1/real_time");
+    const double roundTrip = PerCallMs(reporter, "BM_RefusedCalls/wine:1/real_time") -
+                             PerCallMs(reporter, "BM_RefusedCalls/wine:0/real_time");
     if (inProcess > 0 && throughWine > 0) {
         const double added = throughWine - inProcess;
         std::printf(

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "core/app_state.h"
 #include "core/clock.h"
 #include "core/file_utils.h"
@@ -373,45 +374,11 @@ BENCHMARK(BM_FetchRegisterCodeMap)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// Keeps the real time per iteration of every repetition of each benchmark
-// (or the median the library reports when only aggregates are shown) for
-// the goal lines.
-class GoalReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations <= 0) continue;
-            const double perIteration =
-                run.real_accumulated_time / static_cast<double>(run.iterations);
-            if (run.run_type == Run::RT_Iteration) {
-                seconds_[run.run_name.str()].push_back(perIteration);
-            } else if (run.aggregate_name == "median") {
-                medians_[run.run_name.str()] = perIteration;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // The median seconds per iteration; 0 when the benchmark did not run.
-    double Median(const std::string& name) const {
-        const auto median = medians_.find(name);
-        if (median != medians_.end()) return median->second;
-        const auto found = seconds_.find(name);
-        if (found == seconds_.end() || found->second.empty()) return 0.0;
-        std::vector<double> values = found->second;
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    }
-
-  private:
-    std::map<std::string, std::vector<double>> seconds_;
-    std::map<std::string, double> medians_;
-};
-
 const char* Verdict(bool met) {
     return met ? "met" : "NOT met";
 }
 
-void PrintGoals(const GoalReporter& reporter) {
+void PrintGoals(const rubso::bench::MedianReporter& reporter) {
     const double small = reporter.Median("BM_ExportThousandGoods/real_time");
     const double large = reporter.Median("BM_ExportIntoFullRegister/real_time");
     if (small > 0) {
@@ -445,7 +412,7 @@ void PrintGoals(const GoalReporter& reporter) {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     try {
-        GoalReporter reporter;
+        rubso::bench::MedianReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
         PrintGoals(reporter);
     } catch (const std::exception& error) {

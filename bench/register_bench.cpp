@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "register/sim/sim_state.h"
 #include "register/winip_library.h"
 
@@ -36,44 +37,6 @@ std::string Record(int code) {
            "0\t" + std::to_string(100 + code) + "\t0";
 }
 
-// Writes the input file as the program does: over the old bytes, then cut
-// to length, never emptied first.
-void WriteInput(const std::string& path, const std::string& text) {
-    {
-        std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
-        if (!file) file.open(path, std::ios::binary | std::ios::out);
-        file << text;
-    }
-    std::filesystem::resize_file(path, text.size());
-}
-
-// A fresh working directory with "KONFIG.txt" and "in/", left on destruction.
-class WorkDir {
-  public:
-    WorkDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "rubso-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(path_);
-        std::filesystem::create_directory("in");
-        std::ofstream("KONFIG.txt", std::ios::binary) << "$1\t1:9600:STX0:1:E\t5\tK10\t\r\n";
-        ::unsetenv("RUBSO_SIM_STATE");
-    }
-    ~WorkDir() {
-        std::filesystem::current_path(previous_);
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    WorkDir(const WorkDir&) = delete;
-    WorkDir& operator=(const WorkDir&) = delete;
-
-  private:
-    std::filesystem::path path_;
-    std::filesystem::path previous_;
-};
-
 // Register 1 holding goods 1 to 99,999, written as its state file.
 void FillRegister() {
     rubso::sim::RegisterState state;
@@ -92,7 +55,7 @@ void FillRegister() {
 // replacing what it holds.
 void BM_ZTowarCalls(benchmark::State& state) {
     const bool full = state.range(0) == 1;
-    WorkDir dir;
+    rubso::bench::WorkDir dir;
     rubso::WinIpLibrary library;
     if (!library.Load(RUBSO_WINIP_DIR)) {
         state.SkipWithError("the substitute register library did not load");
@@ -108,7 +71,7 @@ void BM_ZTowarCalls(benchmark::State& state) {
         }
         for (int i = 1; i <= kGoods; ++i) {
             const int code = full ? i * 99 : i;
-            WriteInput(input, "#1\r\n#\r\n#\r\n" + Record(code) + "\r\n");
+            rubso::bench::WriteInput(input, "#1\r\n#\r\n#\r\n" + Record(code) + "\r\n");
             if (!library.Call(rubso::WinIpFunction::kZTowar, input).Succeeded()) {
                 state.SkipWithError("ZTowar failed");
                 return;
@@ -125,43 +88,11 @@ BENCHMARK(BM_ZTowarCalls)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// Keeps the real time per iteration of every repetition (or the reported
-// median) for the ratio line.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations <= 0) continue;
-            const double perIteration =
-                run.real_accumulated_time / static_cast<double>(run.iterations);
-            if (run.run_type == Run::RT_Iteration) {
-                seconds_[run.run_name.str()].push_back(perIteration);
-            } else if (run.aggregate_name == "median") {
-                medians_[run.run_name.str()] = perIteration;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Median(const std::string& name) const {
-        const auto median = medians_.find(name);
-        if (median != medians_.end()) return median->second;
-        const auto found = seconds_.find(name);
-        if (found == seconds_.end() || found->second.empty()) return 0.0;
-        std::vector<double> values = found->second;
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    }
-
-  private:
-    std::map<std::string, std::vector<double>> seconds_;
-    std::map<std::string, double> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    rubso::bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double empty = reporter.Median("BM_ZTowarCalls/full:0/real_time");
     const double full = reporter.Median("BM_ZTowarCalls/full:1/real_time");

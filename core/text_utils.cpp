@@ -177,6 +177,20 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::vector<std::string_view> SplitTabFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = line.find('\t', start);
+        if (tab == std::string_view::npos) {
+            fields.push_back(line.substr(start));
+            return fields;
+        }
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+}
+
 // --- Numbers ----------------------------------------------------------------
 
 bool TryTextToInt(std::string_view text, std::int64_t& value) {

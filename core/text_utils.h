@@ -54,6 +54,10 @@ bool EndsWith(std::string_view text, std::string_view suffix);
 // break adds no empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// Splits a line at every TAB, keeping empty fields (a missing field must not
+// let the next one slide into its place). The views point into `line`.
+std::vector<std::string_view> SplitTabFields(std::string_view line);
+
 // --- Numbers ----------------------------------------------------------------
 // Whole-text conversions: surrounding blanks are allowed, anything else that
 // is not consumed fails. The decimal separator is ".".

@@ -10,20 +10,6 @@ namespace {
 
 constexpr std::size_t kReceiptFields = 8;
 
-std::vector<std::string_view> TabFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t tab = line.find('\t', start);
-        if (tab == std::string_view::npos) {
-            fields.push_back(line.substr(start));
-            return fields;
-        }
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -47,7 +33,7 @@ std::optional<std::int64_t> SignedNumber(std::string_view text) {
 }
 
 std::optional<ReceiptLine> ParseLine(const std::string& line, std::string& problem) {
-    const std::vector<std::string_view> f = TabFields(line);
+    const std::vector<std::string_view> f = SplitTabFields(line);
     if (f.size() != kReceiptFields) {
         problem = Cp1250("nie osiem pól");
         return std::nullopt;

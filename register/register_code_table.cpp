@@ -85,17 +85,6 @@ bool IsDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::vector<std::string_view> TabFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
-        if (tab == std::string_view::npos) return fields;
-        start = tab + 1;
-    }
-}
-
 std::string ScreenName(std::string_view registerName, int letterStandardIndex) {
     std::string name = TrimRight(registerName);
     if (letterStandardIndex != 0) name = ConvertPolishLetters(name, kRowLatin2, kRowWindows1250);
@@ -211,7 +200,7 @@ std::string JournalLine(const RegisterCodeChange& change) {
 }
 
 std::optional<RegisterCodeChange> ParseJournalLine(std::string_view line) {
-    const std::vector<std::string_view> fields = TabFields(line);
+    const std::vector<std::string_view> fields = SplitTabFields(line);
     if (fields.size() != 6 || fields[0].size() != 1) return std::nullopt;
     RegisterCodeChange change;
     switch (fields[0][0]) {
@@ -441,7 +430,7 @@ std::optional<std::vector<RegisterCodeRow>> ParseRegisterGoodsList(
     std::vector<RegisterCodeRow> rows;
     for (std::size_t i = 3; i < lines.size(); ++i) {
         if (IsBlank(lines[i])) continue;
-        const std::vector<std::string_view> fields = TabFields(lines[i]);
+        const std::vector<std::string_view> fields = SplitTabFields(lines[i]);
         const std::string code = fields[0].size() > 1 ? Trim(fields[0].substr(1)) : std::string();
         const std::string price = fields.size() >= 5 ? Trim(fields[4]) : std::string();
         if (fields.size() < 6 || fields[0].empty() || fields[0].front() != '$' || !IsDigits(code) ||

@@ -11,22 +11,6 @@
 namespace rubso {
 namespace {
 
-// Fields separated by TAB, empty fields kept (a missing quantity must not
-// let the value slide into its place).
-std::vector<std::string_view> TabFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t tab = line.find('\t', start);
-        if (tab == std::string_view::npos) {
-            fields.push_back(line.substr(start));
-            return fields;
-        }
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -49,7 +33,7 @@ bool IsDecimalNumber(std::string_view text) {
 }  // namespace
 
 std::optional<SalesTotalsLine> ParseSalesTotalsLine(std::string_view line, std::string& problem) {
-    const std::vector<std::string_view> fields = TabFields(line);
+    const std::vector<std::string_view> fields = SplitTabFields(line);
     if (fields.size() < 3) {
         problem = Cp1250("mniej niż trzy pola");
         return std::nullopt;
