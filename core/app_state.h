@@ -13,6 +13,23 @@ class IniFile;
 
 inline constexpr const char* kProgramVersion = "2.18.4";
 
+// The outcome of the last connection attempt (TDM::BazaConnect). The numbers
+// are the ones the login shows in "Brak dostępu do bazy (n)".
+enum class ConnectResult {
+    NotFinished = -1,              // no attempt yet, or one that has not finished
+    Connected = 0,                 //
+    CredentialsRefused = 1,        // the user-management service refused the user
+                                   // name or password (or could not be reached)
+    ConnectionRefused = 2,         // the database refused the connection
+    AdministratorSetupFailed = 3,  // connected as SYSDBA, but setting up the role
+                                   // ADMINISTRATOR or the user KASJER failed
+};
+
+// The number of a result, as the login and the work log show it.
+constexpr int ConnectResultCode(ConnectResult result) {
+    return static_cast<int>(result);
+}
+
 // The transfer settings of section "Main", read at main-window start
 // (LoadMainSettings) and refreshed when the transfer parameters are saved.
 struct MainSettings {
@@ -34,7 +51,7 @@ struct AppState {
     std::string dbUser;
     std::string dbPassword;
     bool localServer = false;  // dbPath contains "127.0." (login dialog)
-    int connectResult = -1;    // TDM::BazaConnect
+    ConnectResult connectResult = ConnectResult::NotFinished;  // TDM::BazaConnect
     bool quitRequested = false;
 
     // Fixed values.

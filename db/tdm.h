@@ -25,6 +25,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/app_state.h"
 #include "db/fb_client.h"
 #include "db/fb_services.h"
 
@@ -120,10 +121,11 @@ class TDM {
     // Checks the credentials with the server's user-management service,
     // connects with App().dbPath, dbUser, dbPassword and, for "SYSDBA",
     // makes sure the role ADMINISTRATOR and the user KASJER exist and
-    // grants the role. Sets App().connectResult: 0 connected, 1 credentials
-    // refused (or server unreachable), 2 connection refused, 3 connected as
-    // SYSDBA but the setup failed. An earlier connection is closed first.
-    void BazaConnect();
+    // grants the role. Reports a refusal itself (work log and message box)
+    // and returns the outcome, which it also leaves in App().connectResult
+    // for the login and the main window. An earlier connection is closed
+    // first.
+    ConnectResult BazaConnect();
 
     // One statement in its own transaction on IBTSQL; true when executed and
     // committed. On failure: logs statement + CR LF + message, shows the

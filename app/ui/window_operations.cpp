@@ -62,7 +62,7 @@ int WindowOperations::ReadListChoice() {
 
 void WindowOperations::StoreListChoiceAndDisconnect(int choice) {
     TDM& dm = DM();
-    if (App().connectResult != 0 || !dm.IBBaza.IsConnected()) return;
+    if (App().connectResult != ConnectResult::Connected || !dm.IBBaza.IsConnected()) return;
     try {
         WriteParI(dm, "FW", choice, kLocation, kSection);
     } catch (const fb::FbError& e) {

@@ -87,7 +87,7 @@ class MainWindowTest : public ::testing::Test {
     // Creates the window (the login only marks the connection made) and runs
     // its first showing.
     void Start() {
-        Create([](QWidget*) { App().connectResult = 0; });
+        Create([](QWidget*) { App().connectResult = ConnectResult::Connected; });
         window_->show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return window_->StartedUp(); }));
         window_->activateWindow();
