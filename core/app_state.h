@@ -6,6 +6,9 @@
 #include <QDate>
 #include <memory>
 #include <string>
+#include <string_view>
+
+#include "core/sql_identifier.h"
 
 namespace rubso {
 
@@ -34,7 +37,7 @@ constexpr int ConnectResultCode(ConnectResult result) {
 // (LoadMainSettings) and refreshed when the transfer parameters are saved.
 struct MainSettings {
     std::string asorPth;   // the trading program's directory, with a trailing separator
-    std::string barKod;    // goods catalogue column that holds the bar code
+    ColumnSetting barKod;  // goods catalogue column that holds the bar code (BarCodeSetting)
     std::string typDokum;  // sales document type, never blank ("WZ")
     bool useEan = false;   // goods matched to register codes through EAN codes
 };
@@ -83,5 +86,15 @@ struct AppState {
 
 // The one instance. Tests may reset it with `App() = AppState{}`.
 AppState& App();
+
+// "BarKod" as the settings hold it, checked as a column name.
+ColumnSetting BarCodeSetting(std::string_view text);
+
+// The names of App() that statements splice, through the identifier check:
+// goodsTable, groupsTable, and vatColumn ("Stawka_Vat" when unset). Raise
+// InvalidIdentifierError.
+SqlIdentifier GoodsTableIdentifier();
+SqlIdentifier GroupsTableIdentifier();
+SqlIdentifier VatColumnIdentifier();
 
 }  // namespace rubso

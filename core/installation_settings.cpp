@@ -179,7 +179,10 @@ void LoadMainSettings() {
     MainSettings settings;
     settings.asorPth = ini.ReadString("Main", "AsorPth", "");
     if (!settings.asorPth.empty()) settings.asorPth = WithTrailingSeparator(settings.asorPth);
-    settings.barKod = ini.ReadString("Main", "BarKod", "");
+    settings.barKod = BarCodeSetting(ini.ReadString("Main", "BarKod", ""));
+    // A name that is no column is said once here; every command that needs
+    // the column refuses to run with the same words.
+    if (!settings.barKod.IsValid()) WriteWorkLog(settings.barKod.Refusal());
     const std::string mainStandard = ini.ReadString("Main", "StandLiter", "");
     settings.typDokum = ini.ReadString("Main", "TypDokum", "WZ");
     // Nothing writes "NMain", while the transfer parameters page writes the

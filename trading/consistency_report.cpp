@@ -64,7 +64,7 @@ DuplicateGood ReadGood(const fb::ResultSet& row) {
 // not join: whether they repeat is one count, and their group lists the goods
 // whose value is an empty text.
 std::optional<std::vector<std::string>> SectionLines(TDM& dm, const Section& section,
-                                                     const std::string& table) {
+                                                     const SqlIdentifier& table) {
     std::vector<std::string> lines;
     bool anyGroup = false;
 
@@ -121,9 +121,12 @@ void Tdmu::ConsistencyReport() {
     BusyCursorScope busy;
     AppState& app = App();
     app.errorReportPath = app.dataDir + "Error.txt";
-    const std::string& table = app.goodsTable;
-    const std::string barcode =
-        IsBlank(app.mainSettings.barKod) ? std::string("kod_ean") : Trim(app.mainSettings.barKod);
+    // Names that name no column refuse the report before its file is touched.
+    const SqlIdentifier table = GoodsTableIdentifier();
+    const std::optional<SqlIdentifier> barcodeSetting = app.mainSettings.barKod.Column();
+    const SqlIdentifier barcode = barcodeSetting
+                                      ? *barcodeSetting
+                                      : SqlIdentifier::Require("kod_ean", "pola z kodem kreskowym");
 
     const std::vector<Section> sections = {
         {Cp1250("-- Powtarzające się nazwy"), "substring(%nazwa from 1 for 24)", "%nazwa", "", true,

@@ -107,7 +107,7 @@ void WindowOperations::AssignRegisterCodes(const std::vector<std::string>& ticke
 }
 
 bool WindowOperations::ResetRegisterCodes(CodeResetValue value) {
-    return ZerujKodyKasy(DM(), App().goodsTable, value);
+    return ZerujKodyKasy(DM(), GoodsTableIdentifier(), value);
 }
 
 std::vector<RegisterCodeRow> WindowOperations::RegisterCodes() {
@@ -127,7 +127,7 @@ std::optional<std::vector<std::string>> WindowOperations::ReadRegisterGoods() {
 }
 
 CatalogueColumns WindowOperations::ReadCatalogueColumns(const std::string& barKod) {
-    return rubso::ReadCatalogueColumns(DM(), App().goodsTable, barKod);
+    return rubso::ReadCatalogueColumns(DM(), GoodsTableIdentifier(), barKod);
 }
 
 void WindowOperations::GoodsFileTest() {

@@ -291,7 +291,7 @@ class MainSettingsTest : public InstallationSettingsTest {
 TEST_F(MainSettingsTest, MissingKeysGiveTheDefaults) {
     LoadWith("");
     EXPECT_EQ("", App().mainSettings.asorPth);
-    EXPECT_EQ("", App().mainSettings.barKod);
+    EXPECT_EQ("", App().mainSettings.barKod.Text());
     EXPECT_EQ("WZ", App().mainSettings.typDokum);
     EXPECT_FALSE(App().mainSettings.useEan);
     EXPECT_EQ("", App().letterStandard);
@@ -301,7 +301,7 @@ TEST_F(MainSettingsTest, MissingKeysGiveTheDefaults) {
 TEST_F(MainSettingsTest, ReadsTheMainSectionWhateverItsLetterCase) {
     LoadWith("[MAIN]\r\nasorpth=C:\\ANVO\r\nBARKOD=KOD_EAN\r\ntypdokum=PA\r\nUseEan=1\r\n");
     EXPECT_EQ("C:\\ANVO\\", App().mainSettings.asorPth);
-    EXPECT_EQ("KOD_EAN", App().mainSettings.barKod);
+    EXPECT_EQ("KOD_EAN", App().mainSettings.barKod.Text());
     EXPECT_EQ("PA", App().mainSettings.typDokum);
     EXPECT_TRUE(App().mainSettings.useEan);
 }

@@ -46,7 +46,9 @@ int main(int argc, char* argv[]) {
             const std::vector<std::string> groups(args.begin() + 5, args.end());
             if (!test::WaitForGo()) return 3;
             std::cout << "connect " << ConnectResultCode(App().connectResult) << "\n";
-            std::cout << "changed " << AssignRegisterCodes(dm, args[4], GroupFilter(groups))
+            std::cout << "changed "
+                      << AssignRegisterCodes(dm, SqlIdentifier::Require(args[4], "tabeli"),
+                                             GroupFilter(groups))
                       << "\n";
         } else {
             std::cerr << "unknown command " << command << "\n";

@@ -10,6 +10,7 @@
 #include "core/text_utils.h"
 #include "fixture/trading_database.h"
 #include "tests/db/tdm_test_base.h"
+#include "tests/support/names.h"
 #include "trading/consistency_report.h"
 #include "trading/transfer_settings.h"
 
@@ -136,7 +137,7 @@ TEST_F(ConsistencyReportTest, TheBarcodeSettingNamesTheColumnTested) {
     fixture::Good c = Good("C", "Gamma");
     c.kodEan = "EAN-A";  // a duplicate in kod_ean, which is not the bar-code column now
     Add({a, b, c});
-    App().mainSettings.barKod = "ATEST";
+    App().mainSettings.barKod = BarCodeSetting("ATEST");
     EXPECT_EQ((std::vector<std::string>{header_, barcodes_,
                                         "    A                     777             Alfa",
                                         "    B                     777             Beta", kEnd}),
@@ -176,7 +177,7 @@ TEST_F(ConsistencyReportTest, ASecondRunLeavesOnlyTheSecondReport) {
 
 TEST_F(ConsistencyReportTest, AFailingQueryRaisesAndLeavesTheLinesWrittenSoFar) {
     Add({Good("A", "Alfa"), Good("B", "Alfa")});
-    App().mainSettings.barKod = "NO_SUCH_COLUMN";
+    App().mainSettings.barKod = BarCodeSetting("NO_SUCH_COLUMN");
     EXPECT_THROW(Tdmu(dm_).ConsistencyReport(), fb::FbError);
     EXPECT_EQ(
         (std::vector<std::string>{header_, names_, "    A  Alfa ... ", "    B  Alfa ... ", kEnd}),
@@ -202,7 +203,7 @@ TEST_F(ConsistencyReportTextCodesTest, RegisterCodesKeptAsTextAreShownAsStored) 
 // --- The catalogue's columns for the transfer parameters -------------------------------------
 
 TEST_F(ConsistencyReportTest, TheCataloguesColumnsGiveTheBarcodeAndPriceLists) {
-    const CatalogueColumns columns = ReadCatalogueColumns(dm_, "KARTAS2009", "kod_ean");
+    const CatalogueColumns columns = ReadCatalogueColumns(dm_, Name("KARTAS2009"), "kod_ean");
     EXPECT_TRUE(columns.opened);
     EXPECT_EQ((std::vector<std::string>{"ASORT", "NAZWA", "STAWKA_VAT", "KOD_VAT", "KOD_KASA", "JM",
                                         "GRUPA", "ATEST", "KOD_EAN", "TYPASORT"}),
@@ -213,10 +214,10 @@ TEST_F(ConsistencyReportTest, TheCataloguesColumnsGiveTheBarcodeAndPriceLists) {
 }
 
 TEST_F(ConsistencyReportTest, AMissingCatalogueGivesNoListsAndLeavesTheQueryUsable) {
-    const CatalogueColumns columns = ReadCatalogueColumns(dm_, "KARTAS1999", "kod_ean");
+    const CatalogueColumns columns = ReadCatalogueColumns(dm_, Name("KARTAS1999"), "kod_ean");
     EXPECT_FALSE(columns.opened);
     EXPECT_TRUE(columns.barcodeNames.empty());
-    EXPECT_TRUE(ReadCatalogueColumns(dm_, "KARTAS2009", "").opened);
+    EXPECT_TRUE(ReadCatalogueColumns(dm_, Name("KARTAS2009"), "").opened);
 }
 
 }  // namespace
