@@ -85,11 +85,11 @@ Catalogue& TheCatalogue() {
 }
 
 void BM_ConsistencyReport(benchmark::State& state) {
-    rubso::Tdmu tdmu(TheCatalogue().Dm());
+    rubso::Tdmu tdmu(TheCatalogue().Dm(), rubso::ConsistencyReportPath(rubso::App().dataDir));
     std::size_t lines = 0;
     for (auto _ : state) {
         tdmu.ConsistencyReport();
-        lines = rubso::SplitLines(rubso::ReadFileText(rubso::App().errorReportPath)).size();
+        lines = rubso::SplitLines(rubso::ReadFileText(tdmu.ReportPath())).size();
     }
     state.counters["report_lines"] = static_cast<double>(lines);
 }

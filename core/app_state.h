@@ -44,9 +44,8 @@ struct MainSettings {
 
 struct AppState {
     // Directories and files (LoadInstallationSettings).
-    std::string appDir;           // the program's directory, the working directory
-    std::string dataDir;          // appDir + "Dane/"
-    std::string errorReportPath;  // dataDir + "Error.txt"; register exchange and report change it
+    std::string appDir;                // the program's directory, the working directory
+    std::string dataDir;               // appDir + "Dane/"
     std::shared_ptr<IniFile> iniFile;  // the program's own settings file, open for the run
 
     // Connection (LoadInstallationSettings; the login dialog may replace them).

@@ -96,7 +96,6 @@ void LoadInstallationSettings(const std::string& programPath) {
     EnterDirectory(app.appDir);
     app.dataDir = app.appDir + "Dane" + kPathSeparator;
     EnsureDir(app.dataDir);
-    app.errorReportPath = app.dataDir + "Error.txt";
 
     InitWorkLog(app.dataDir, Clock::Today());
 

@@ -23,7 +23,7 @@ bool EnterProgramDirectory(const std::string& programPath);
 // full path of the running program file. In order: the fixed values (title,
 // register slots, VAT column); the working directory becomes the program's
 // directory (EnterProgramDirectory); appDir, dataDir ("Dane/", created when
-// missing), errorReportPath; the work log of today's month; the program's
+// missing); the work log of today's month; the program's
 // settings file (program base name + ".INI"); the database path, user and
 // password from "Firma.ini" when that file exists in the program's directory,
 // otherwise from section "Rubso" of the program's settings file.

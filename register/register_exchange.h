@@ -12,8 +12,8 @@
 // (and, for a register reached by modem, that its session is open), write
 // the input file "in/<operation>.in", delete an old output file, call the
 // library, report the one-byte result (LastResult(), 0 = success) in the
-// message field and, for failures, as a dated line in the error report
-// (App().errorReportPath, "out/log.txt" after InitElzab), and for reading
+// message field and, for failures, as a dated line in the exchange's own
+// error report (ErrorReportPath(), "out/log.txt" by default), and for reading
 // operations load the output file from the register directory
 // (App().kasaDir).
 //
@@ -37,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "core/error_report.h"
 #include "db/goods_catalogue.h"
 #include "register/winip_library.h"
 
@@ -57,11 +58,16 @@ struct ExportChoice {
     bool stopOnFirstError = false;  // "Zatrzymaj eksport po pierwszym błędzie"
 };
 
+// The register exchange's error report: appDir + "out/log.txt".
+std::string ExchangeErrorReportPath(const std::string& appDir);
+
 class TfmE {
   public:
     // `libraryDirectory`: where the register library is loaded from; empty
-    // means the program's directory (App().appDir).
-    explicit TfmE(std::string libraryDirectory = {});
+    // means the program's directory (App().appDir). `errorReportPath`: where
+    // every exchange failure is written, whatever else runs; empty means
+    // ExchangeErrorReportPath(App().appDir) as it is at construction.
+    explicit TfmE(std::string libraryDirectory = {}, std::string errorReportPath = {});
     TfmE(const TfmE&) = delete;
     TfmE& operator=(const TfmE&) = delete;
 
@@ -70,10 +76,10 @@ class TfmE {
     std::function<void(const std::string&)> onCaptionChange;
 
     // --- Start-up and the modem session --------------------------------------
-    // Once, before any exchange: the error report becomes appDir +
-    // "out/log.txt"; "Modkonf.txt" is written when missing (never
-    // replaced); the error descriptions are loaded from "koment.txt"; the
-    // directories "in" and "out" are made; the register library is loaded.
+    // Once, before any exchange: "Modkonf.txt" is written when missing
+    // (never replaced); the error descriptions are loaded from "koment.txt";
+    // the directories "in" and "out" are made; the register library is
+    // loaded.
     void InitElzab();
     // Makes sure "KONFIG.txt" is in place and, for a register whose
     // parameter Connection is 2 (modem), that a session to it is open
@@ -110,6 +116,9 @@ class TfmE {
     // The description of a library error code from "koment.txt"; "" when
     // none.
     std::string ErrorDescription(int code) const;
+
+    // The file this exchange writes its failures to (fixed at construction).
+    const std::string& ErrorReportPath() const { return errorReport_.Path(); }
 
     std::uint8_t LastResult() const { return lastResult_; }
     void SetLastResult(std::uint8_t result) { lastResult_ = result; }
@@ -186,6 +195,7 @@ class TfmE {
     bool RegisterIsModem() const;
 
     std::string libraryDirectory_;
+    ErrorReport errorReport_;
     WinIpLibrary library_;
     std::uint8_t lastResult_ = 0;
     bool libraryCalled_ = false;  // the last Invoke reached the library

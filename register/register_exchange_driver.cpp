@@ -73,7 +73,14 @@ bool WrittenByTheProgram(const std::string& text) {
 
 }  // namespace
 
-TfmE::TfmE(std::string libraryDirectory) : libraryDirectory_(std::move(libraryDirectory)) {}
+std::string ExchangeErrorReportPath(const std::string& appDir) {
+    return appDir + "out" + kPathSeparator + "log.txt";
+}
+
+TfmE::TfmE(std::string libraryDirectory, std::string errorReportPath)
+    : libraryDirectory_(std::move(libraryDirectory)),
+      errorReport_(errorReportPath.empty() ? ExchangeErrorReportPath(App().appDir)
+                                           : std::move(errorReportPath)) {}
 
 bool TfmE::EnsureDriverConfig() {
     if (FileExists(kDriverConfigFile)) {
@@ -150,7 +157,7 @@ void TfmE::LogCallResult(const std::string& operation) {
     const std::string message = "[" + operation + "] Error " + std::to_string(lastResult_) + " : " +
                                 ErrorDescription(lastResult_);
     Komunikat(message, true);
-    AppendErrorReportLine(DatedErrorLine(message));
+    errorReport_.Append(DatedErrorLine(message));
 }
 
 void TfmE::ReportTransferResult(const std::string& operation, const ExportGood* good) {
@@ -161,14 +168,14 @@ void TfmE::ReportTransferResult(const std::string& operation, const ExportGood* 
     std::string message = "[" + operation + "] Error " + std::to_string(lastResult_) + " : " +
                           ErrorDescription(lastResult_);
     if (good != nullptr) message += " (Asort=" + good->asort + " " + good->nazwa + ")";
-    AppendErrorReportLine(DatedErrorLine(message));
+    errorReport_.Append(DatedErrorLine(message));
     Komunikat(message, true);
 }
 
 void TfmE::Fail(const std::string& message) {
     lastResult_ = kNotCalledResult;
     Komunikat(message, true);
-    AppendErrorReportLine(DatedErrorLine(message));
+    errorReport_.Append(DatedErrorLine(message));
 }
 
 bool TfmE::Invoke(WinIpFunction function, Reporting reporting, const ExportGood* good) {

@@ -72,7 +72,7 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
             lastResult_ = kNotCalledResult;
             const std::string message =
                 "[" + operation + Cp1250("] Brak towaru w kartotece (Asort=") + asort + ")";
-            AppendErrorReportLine(DatedErrorLine(message));
+            errorReport_.Append(DatedErrorLine(message));
             Komunikat(message, true);
         } else {
             if (!AddInputRecord(GoodsRecordLine(*good, context))) {

@@ -117,10 +117,13 @@ std::string RegisterCodeDetailLine(const DuplicateGood& good) {
     return "    " + PadRight(good.asort, 22) + PadRight(good.value, 7) + good.nazwa;
 }
 
+std::string ConsistencyReportPath(const std::string& dataDir) {
+    return dataDir + "Error.txt";
+}
+
 void Tdmu::ConsistencyReport() {
     BusyCursorScope busy;
-    AppState& app = App();
-    app.errorReportPath = app.dataDir + "Error.txt";
+    const AppState& app = App();
     // Names that name no column refuse the report before its file is touched.
     const SqlIdentifier table = GoodsTableIdentifier();
     const std::optional<SqlIdentifier> barcodeSetting = app.mainSettings.barKod.Column();
@@ -139,7 +142,7 @@ void Tdmu::ConsistencyReport() {
     };
 
     TextFile file;
-    OpenTextFile(app.errorReportPath, kRewrite, file);
+    OpenTextFile(reportPath_, kRewrite, file);
     WriteTextLine("Raport " + DateTimeText(Clock::Now()), file);
     for (const Section& section : sections) {
         const auto lines = SectionLines(dm_, section, table);

@@ -508,8 +508,7 @@ void TFrm::PCtrlMainChange() {
             break;
         case kErrorReportPage:
             app.helpContext = kErrorReportTopic;
-            errorReport_->Clear();
-            errorReport_->ShowFile(app.errorReportPath, "Brak raportu");
+            ShowErrorReport(operations_.ExchangeReportPath());
             break;
         default:
             break;

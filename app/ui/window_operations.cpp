@@ -131,7 +131,15 @@ CatalogueColumns WindowOperations::ReadCatalogueColumns(const std::string& barKo
 }
 
 void WindowOperations::GoodsFileTest() {
-    Tdmu(DM()).ConsistencyReport();
+    Tdmu(DM(), GoodsFileTestReportPath()).ConsistencyReport();
+}
+
+std::string WindowOperations::ExchangeReportPath() const {
+    return exchange_ ? exchange_->ErrorReportPath() : ExchangeErrorReportPath(App().appDir);
+}
+
+std::string WindowOperations::GoodsFileTestReportPath() const {
+    return ConsistencyReportPath(App().dataDir);
 }
 
 }  // namespace rubso

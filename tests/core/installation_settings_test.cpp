@@ -58,7 +58,6 @@ TEST_F(InstallationSettingsTest, LoadPlacesEverythingUnderTheProgramDirectory) {
     EXPECT_EQ(dir_.Path(), App().appDir);
     EXPECT_EQ(dir_.Path() + "Dane/", App().dataDir);
     EXPECT_TRUE(fs::is_directory(dir_.File("Dane")));
-    EXPECT_EQ(dir_.Path() + "Dane/Error.txt", App().errorReportPath);
     EXPECT_EQ(dir_.Path() + "Dane/H_202403.txt", WorkLogPath());
     ASSERT_NE(nullptr, App().iniFile);
     EXPECT_EQ(dir_.File("rubso.INI"), App().iniFile->FileName());

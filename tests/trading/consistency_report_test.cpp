@@ -28,7 +28,6 @@ class ConsistencyReportTest : public TdmTestBase {
         db_.Attach(attachment);
         fixture::Execute(attachment, fixture::GoodsTableDdl(kYear, kind_));
         App().goodsTable = fixture::GoodsTableName(kYear);
-        App().dataDir = logDir_.Path();
     }
 
     // Goods with distinct bar codes unless a test gives them.
@@ -43,9 +42,8 @@ class ConsistencyReportTest : public TdmTestBase {
     void Sql(const std::string& statement) { db_.Execute({statement}); }
 
     std::vector<std::string> Report() {
-        Tdmu(dm_).ConsistencyReport();
-        EXPECT_EQ(logDir_.Path() + "Error.txt", App().errorReportPath);
-        return SplitLines(ReadFileText(App().errorReportPath));
+        Tdmu(dm_, ConsistencyReportPath(logDir_.Path())).ConsistencyReport();
+        return SplitLines(ReadFileText(logDir_.Path() + "Error.txt"));
     }
 
     static fixture::Good Good(const std::string& asort, const std::string& nazwa,
@@ -178,10 +176,10 @@ TEST_F(ConsistencyReportTest, ASecondRunLeavesOnlyTheSecondReport) {
 TEST_F(ConsistencyReportTest, AFailingQueryRaisesAndLeavesTheLinesWrittenSoFar) {
     Add({Good("A", "Alfa"), Good("B", "Alfa")});
     App().mainSettings.barKod = BarCodeSetting("NO_SUCH_COLUMN");
-    EXPECT_THROW(Tdmu(dm_).ConsistencyReport(), fb::FbError);
+    EXPECT_THROW(Tdmu(dm_, ConsistencyReportPath(logDir_.Path())).ConsistencyReport(), fb::FbError);
     EXPECT_EQ(
         (std::vector<std::string>{header_, names_, "    A  Alfa ... ", "    B  Alfa ... ", kEnd}),
-        SplitLines(ReadFileText(App().errorReportPath)));
+        SplitLines(ReadFileText(logDir_.Path() + "Error.txt")));
     EXPECT_FALSE(operator_->busy);
 }
 

@@ -69,7 +69,6 @@ class MainWindowTest : public ::testing::Test {
         app.appDir = dir_.Path();
         app.dataDir = dir_.File("Dane/");
         EnsureDir(app.dataDir);
-        app.errorReportPath = app.dataDir + "Error.txt";
         app.appTitle = kTitle;
         app.iniFile = std::make_shared<IniFile>(dir_.File("rubso.INI"));
         InitWorkLog(app.dataDir, QDate(2024, 3, 15));
@@ -667,7 +666,8 @@ TEST_F(MainWindowTest, ReportTabShowsTheErrorReportOrItsAbsence) {
     Start();
     window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
     EXPECT_EQ("Brak raportu", window_->ErrorReport()->Text());
-    WriteFileText("15.03.2024 09:30:00: [ZTowar] Error 13\r\n", App().errorReportPath);
+    EnsureDir(dir_.File("out"));
+    WriteFileText("15.03.2024 09:30:00: [ZTowar] Error 13\r\n", dir_.File("out/log.txt"));
     window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
     window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
     EXPECT_EQ("15.03.2024 09:30:00: [ZTowar] Error 13\n", window_->ErrorReport()->Text());
@@ -676,7 +676,8 @@ TEST_F(MainWindowTest, ReportTabShowsTheErrorReportOrItsAbsence) {
 TEST_F(MainWindowTest, ReportMenuRunsTheTestShowsTheLogAndClearsTheReport) {
     Start();
     window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
-    ops_.during = [&] { WriteFileText("Raport\r\n", App().errorReportPath); };
+    const std::string goodsReport = dir_.File("Dane/Error.txt");
+    ops_.during = [&] { WriteFileText("Raport\r\n", goodsReport); };
     window_->ErrorReport()->GoodsFileTestAction()->trigger();
     EXPECT_EQ("Raport\n", window_->ErrorReport()->Text());
 
@@ -687,11 +688,26 @@ TEST_F(MainWindowTest, ReportMenuRunsTheTestShowsTheLogAndClearsTheReport) {
     std::string edited;
     window_->openInEditor = [&](const std::string& path) { edited = path; };
     window_->ErrorReport()->PrintAction()->trigger();
-    EXPECT_EQ(App().errorReportPath, edited);
+    EXPECT_EQ(goodsReport, edited);
 
     window_->ErrorReport()->ClearReportAction()->trigger();
     EXPECT_EQ("", window_->ErrorReport()->Text());
-    EXPECT_FALSE(FileExists(App().errorReportPath));
+    EXPECT_FALSE(FileExists(goodsReport));
+}
+
+TEST_F(MainWindowTest, ReportTabBroughtBackShowsAndClearsTheExchangesReport) {
+    Start();
+    EnsureDir(dir_.File("out"));
+    WriteFileText("wymiana\r\n", dir_.File("out/log.txt"));
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    ops_.during = [&] { WriteFileText("Raport\r\n", dir_.File("Dane/Error.txt")); };
+    window_->ErrorReport()->GoodsFileTestAction()->trigger();
+    window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    EXPECT_EQ("wymiana\n", window_->ErrorReport()->Text());
+    window_->ErrorReport()->ClearReportAction()->trigger();
+    EXPECT_FALSE(FileExists(dir_.File("out/log.txt")));
+    EXPECT_TRUE(FileExists(dir_.File("Dane/Error.txt")));
 }
 
 TEST_F(MainWindowTest, WorkLogMissingShowsItsLine) {
