@@ -24,10 +24,17 @@
 // Relative files ("KONFIG.txt", "Modkonf.txt", "koment.txt", "in/…") are
 // relative to the working directory, which is the program's directory.
 //
-// Failures never raise from the library side: a failed call, a file that
-// cannot be written, a library that cannot be loaded are reported to the
-// operator and leave LastResult() non-zero. Database errors (fb::FbError)
-// reach the caller, as every database error does.
+// Error convention of the register layer (register/): nothing on the
+// register's side raises. A failed library call, a file that cannot be
+// written, a library that cannot be loaded are shown in the message field,
+// written as a dated line to the exchange's error report and leave
+// LastResult() non-zero; the functions that prepare a call answer with bool
+// (false: already reported). The register code table (register_code_table.h)
+// raises DesktopTableError; inside an exchange its failure is reported and
+// the exchange goes on. Register parameters read as defaults when missing
+// and their writes answer with bool. Database errors (fb::FbError) and a
+// refused column name (InvalidIdentifierError) reach the caller, as in every
+// layer.
 //
 // One thread: the user-interface thread.
 

@@ -13,6 +13,15 @@
 // meanwhile waits until the command has ended. Buttons a command disables
 // are enabled again on every exit path.
 //
+// Error convention of the window layer (app/ui/): what an operation reports
+// itself arrives through the operator seam; what it raises ends the command
+// in RunUiCommand (work log, message box, the command's name), and the
+// windows do not catch it. Two places differ: each start-up step goes to
+// the handler on its own, so one failing step does not stop the others, and
+// the goods list says a missing goods table in Polish instead of the
+// server's text. The windows check the operator's input before an operation
+// runs, with a message box in Polish.
+//
 // The "Raport o błędach" page shows one error report at a time: the
 // register exchange's whenever the page is brought to the front, the
 // goods-file test's right after that test has run. Clearing and printing
