@@ -1,7 +1,7 @@
 #pragma once
 // An operation's error report: a plain file of whole lines. Each operation
 // that reports errors owns its report and is given its path when it is made
-// (the register exchange "out/log.txt" under the program's directory, the
+// (the register exchange "out/log.txt" under the working directory, the
 // goods-file test "Error.txt" in the data directory), so where a failure is
 // written never depends on which operation ran before. The register
 // exchange appends dated lines; the goods-file test replaces the whole file.

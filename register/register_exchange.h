@@ -65,16 +65,20 @@ struct ExportChoice {
     bool stopOnFirstError = false;  // "Zatrzymaj eksport po pierwszym błędzie"
 };
 
-// The register exchange's error report: appDir + "out/log.txt".
-std::string ExchangeErrorReportPath(const std::string& appDir);
+// The register exchange's error report: workDir + "out/log.txt".
+std::string ExchangeErrorReportPath(const std::string& workDir);
 
 class TfmE {
   public:
-    // `libraryDirectory`: where the register library is loaded from; empty
-    // means the program's directory (App().appDir). `errorReportPath`: where
-    // every exchange failure is written, whatever else runs; empty means
-    // ExchangeErrorReportPath(App().appDir) as it is at construction.
+    // `libraryDirectory`: where the register library is loaded from, into
+    // this process; empty means as the program's settings file says
+    // (WinIpSourceFromSettings with App().appDir): the program's directory,
+    // or the vendor's Windows library through Wine. `errorReportPath`:
+    // where every exchange failure is written, whatever else runs; empty
+    // means ExchangeErrorReportPath(App().workDir) as it is at construction.
     explicit TfmE(std::string libraryDirectory = {}, std::string errorReportPath = {});
+    // The register library from where `source` says.
+    explicit TfmE(WinIpSource source, std::string errorReportPath = {});
     TfmE(const TfmE&) = delete;
     TfmE& operator=(const TfmE&) = delete;
 
@@ -84,9 +88,10 @@ class TfmE {
 
     // --- Start-up and the modem session --------------------------------------
     // Once, before any exchange: "Modkonf.txt" is written when missing
-    // (never replaced); the error descriptions are loaded from "koment.txt";
-    // the directories "in" and "out" are made; the register library is
-    // loaded.
+    // (never replaced); the error descriptions are loaded from "koment.txt"
+    // of the working directory, else of the program's directory (appDir);
+    // the directories "in" and "out" are made in workDir; the register
+    // library is loaded.
     void InitElzab();
     // Makes sure "KONFIG.txt" is in place and, for a register whose
     // parameter Connection is 2 (modem), that a session to it is open
@@ -139,7 +144,9 @@ class TfmE {
     // every good done; after a stop on error it holds the failed good and
     // those not yet sent. The goods are read from the goods table with the
     // current register's price column. The caller unticks the group list
-    // afterwards.
+    // afterwards. With full data, marked goods whose names the register
+    // would hold alike (RegisterNameCollisions) are listed first and the
+    // operator chooses to go on or to stop; a stop sends nothing.
     void aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choice);
 
     // --- Deletion and the register's goods list ------------------------------------
@@ -171,6 +178,13 @@ class TfmE {
     // "Zerowanie liczników sprzedaży": OSprzed, then, only when it succeeded
     // and left its output, KSprOp.
     void aZerujLicznikiExecute();
+    // The end of day's counter reset: OSprzed, then `approve` with the path
+    // of its output (the receipt lines the register holds now), and KSprOp
+    // only when `approve` answers true. True when the counters were reset;
+    // false when a call failed (reported as every call is), the output is
+    // missing, or `approve` refused. Shows nothing else; the memo is left
+    // alone.
+    bool ResetCountersAfter(const std::function<bool(const std::string& receiptsPath)>& approve);
 
     // --- Register codes ----------------------------------------------------------------
     // "Uzupełnienie pola KOD_KASA": gives the goods of the ticked groups
@@ -180,6 +194,10 @@ class TfmE {
 
   private:
     enum class Reporting { Log, Transfer, ErrorsOnly };
+
+    // The question before a full-data export whose goods would take the same
+    // name in the register; true: go on.
+    bool ConfirmNameCollisions(const std::vector<ExportGood>& goods, int letterStandardIndex);
 
     // Calls the library function with the input (and output) file; sets
     // LastResult and reports by `reporting`. True on result 0.
@@ -200,8 +218,10 @@ class TfmE {
     void ReportCodeTableProblem();
     void SetCaption(const std::string& caption);
     bool RegisterIsModem() const;
+    // Where the library is loaded from (read again at every load).
+    WinIpSource LibrarySource() const;
 
-    std::string libraryDirectory_;
+    std::optional<WinIpSource> source_;
     ErrorReport errorReport_;
     WinIpLibrary library_;
     std::uint8_t lastResult_ = 0;

@@ -73,14 +73,33 @@ bool WrittenByTheProgram(const std::string& text) {
 
 }  // namespace
 
-std::string ExchangeErrorReportPath(const std::string& appDir) {
-    return appDir + "out" + kPathSeparator + "log.txt";
+std::string ExchangeErrorReportPath(const std::string& workDir) {
+    return workDir + "out" + kPathSeparator + "log.txt";
 }
 
+namespace {
+
+std::string ExchangeReportOrDefault(std::string path) {
+    return path.empty() ? ExchangeErrorReportPath(App().workDir) : path;
+}
+
+}  // namespace
+
 TfmE::TfmE(std::string libraryDirectory, std::string errorReportPath)
-    : libraryDirectory_(std::move(libraryDirectory)),
-      errorReport_(errorReportPath.empty() ? ExchangeErrorReportPath(App().appDir)
-                                           : std::move(errorReportPath)) {}
+    : errorReport_(ExchangeReportOrDefault(std::move(errorReportPath))) {
+    if (!libraryDirectory.empty()) {
+        source_.emplace();
+        source_->directory = std::move(libraryDirectory);
+    }
+}
+
+TfmE::TfmE(WinIpSource source, std::string errorReportPath)
+    : source_(std::move(source)),
+      errorReport_(ExchangeReportOrDefault(std::move(errorReportPath))) {}
+
+WinIpSource TfmE::LibrarySource() const {
+    return source_ ? *source_ : WinIpSourceFromSettings(App().iniFile.get(), App().appDir);
+}
 
 bool TfmE::EnsureDriverConfig() {
     if (FileExists(kDriverConfigFile)) {
@@ -182,8 +201,7 @@ bool TfmE::Invoke(WinIpFunction function, Reporting reporting, const ExportGood*
     const std::string operation(WinIpOperationName(function));
     libraryCalled_ = false;
     if (!library_.IsLoaded()) {
-        const std::string directory = libraryDirectory_.empty() ? App().appDir : libraryDirectory_;
-        if (!library_.Load(directory)) {
+        if (!library_.Load(LibrarySource())) {
             Fail("[" + operation + "] " + library_.LastError());
             return false;
         }

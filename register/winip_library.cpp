@@ -11,8 +11,12 @@
 #define RUBSO_WINIP_CALL
 #endif
 
+#include <filesystem>
+
 #include "core/codepage.h"
 #include "core/file_utils.h"
+#include "core/ini_file.h"
+#include "register/winip_bridge_client.h"
 
 namespace rubso {
 namespace {
@@ -58,6 +62,55 @@ std::string WrongPathCountMessage(WinIpFunction function) {
                                                       : " nie przyjmuje pliku wyjściowego";
     return Cp1250("Funkcja ") + WinIpExportName(function) + Cp1250(" biblioteki kasy") +
            Cp1250(need) + Cp1250(" - nie wywołano jej");
+}
+
+// What the bridge under Wine may add.
+
+std::string MissingBridgeMessage(const std::string& path) {
+    return Cp1250("Brak mostka biblioteki kasy ") + path;
+}
+
+std::string WineNotFoundMessage(const std::string& command, const std::string& path) {
+    return Cp1250("Nie znaleziono programu Wine (") + command +
+           Cp1250(") - nie można załadować biblioteki kasy ") + path;
+}
+
+std::string BridgeEndedAtStartMessage(const std::string& path, const std::string& how) {
+    return Cp1250("Mostek biblioteki kasy zakończył pracę przed załadowaniem biblioteki ") + path +
+           " (" + how + ")";
+}
+
+std::string NoOpeningMessage(const std::string& path) {
+    return Cp1250("Mostek biblioteki kasy nie załadował biblioteki ") + path + Cp1250(" w ciągu ") +
+           std::to_string(kBridgeStartSeconds) + " s";
+}
+
+std::string StrangeOpeningMessage(const std::string& bridgePath) {
+    return Cp1250("Mostek biblioteki kasy ") + bridgePath +
+           Cp1250(" odpowiada w nieznanej postaci - nie wywołano funkcji");
+}
+
+std::string BridgeEndedInCallMessage(WinIpFunction function, const std::string& how) {
+    return Cp1250("Mostek biblioteki kasy przerwał pracę w trakcie funkcji ") +
+           WinIpExportName(function) + " (" + how +
+           Cp1250(") - wynik nieznany; następne polecenie uruchomi go ponownie");
+}
+
+std::string RequestRefusedMessage(WinIpFunction function) {
+    return Cp1250("Mostek biblioteki kasy odrzucił wywołanie funkcji ") + WinIpExportName(function);
+}
+
+std::string WindowsPathTooLongMessage(WinIpFunction function, const std::string& path) {
+    return Cp1250(
+               "Ścieżka pliku w postaci Windows dłuższa niż 255 znaków - nie wywołano funkcji ") +
+           WinIpExportName(function) + ": " + path;
+}
+
+std::string PathNotEncodableMessage(WinIpFunction function, const std::string& path) {
+    return Cp1250(
+               "Ścieżki pliku nie da się zapisać w stronie kodowej Windows - nie wywołano "
+               "funkcji ") +
+           WinIpExportName(function) + ": " + path;
 }
 
 // --- Platform ---------------------------------------------------------------
@@ -115,6 +168,25 @@ bool ToDriverPath(std::string_view path, DriverPath& buffer) {
     return true;
 }
 
+WinIpSource WinIpSourceFromSettings(const IniFile* settings, const std::string& appDir) {
+    WinIpSource source;
+    source.directory = appDir;
+    if (settings == nullptr) return source;
+    constexpr const char* kSection = "Rubso";
+    const std::string dll = settings->ReadString(kSection, "WinIPDll", "");
+    if (dll.empty()) return source;
+    source.throughWine = true;
+    source.directory = std::filesystem::path(dll).is_absolute() ? dll : appDir + dll;
+    source.wineCommand = settings->ReadString(kSection, "Wine", "");
+    if (source.wineCommand.empty()) source.wineCommand = "wine";
+    source.winePrefix = settings->ReadString(kSection, "WinePrefix", "");
+    source.bridgePath = settings->ReadString(kSection, "WinIPBridge", "");
+    if (source.bridgePath.empty()) source.bridgePath = appDir + kWinIpBridgeName;
+    return source;
+}
+
+WinIpLibrary::WinIpLibrary() = default;
+
 WinIpLibrary::~WinIpLibrary() {
     Unload();
 }
@@ -123,12 +195,35 @@ void WinIpLibrary::Unload() {
     if (handle_ != nullptr) CloseLibrary(handle_);
     handle_ = nullptr;
     functions_.fill(nullptr);
+    bridge_.reset();
 }
 
 bool WinIpLibrary::Load(const std::string& directory) {
+    WinIpSource source;
+    source.directory = directory;
+    return Load(source);
+}
+
+bool WinIpLibrary::Load(const WinIpSource& source) {
     Unload();
-    const std::string folder = directory.empty() ? std::string(".") : directory;
-    path_ = WithTrailingSeparator(folder, std::string(1, kPathSeparator)) + kWinIpLibraryFileName;
+    const std::string folder = source.directory.empty() ? std::string(".") : source.directory;
+    const std::string slash(1, kPathSeparator);
+    if (source.throughWine) {
+        path_ = WithTrailingSeparator(folder, slash) + kWinIpDllName;
+        if (!FileExists(path_)) {
+            lastError_ = MissingLibraryMessage(path_);
+        } else if (!FileExists(source.bridgePath)) {
+            lastError_ = MissingBridgeMessage(source.bridgePath);
+        } else if (!WinIpBridgeClient::WineFound(source.wineCommand)) {
+            lastError_ = WineNotFoundMessage(source.wineCommand, path_);
+        } else {
+            bridge_ = std::make_unique<WinIpBridgeClient>(WineBridgeSettings{
+                folder, source.wineCommand, source.winePrefix, source.bridgePath});
+            lastError_.clear();
+        }
+        return bridge_ != nullptr;
+    }
+    path_ = WithTrailingSeparator(folder, slash) + kWinIpLibraryFileName;
     if (!FileExists(path_)) {
         lastError_ = MissingLibraryMessage(path_);
         return false;
@@ -169,6 +264,7 @@ WinIpResult WinIpLibrary::Call(WinIpFunction function, const std::string& inputP
     if (!IsLoaded()) return Refuse(NotLoadedMessage(function));
     DriverPath input;
     if (!ToDriverPath(inputPath, input)) return Refuse(RefusedPathMessage(function, inputPath));
+    if (bridge_) return CallBridge(function, inputPath, {});
     auto entry = reinterpret_cast<OnePathFunction>(functions_[static_cast<std::size_t>(function)]);
     lastError_.clear();
     return WinIpResult::Returned(entry(input.data()));
@@ -182,9 +278,44 @@ WinIpResult WinIpLibrary::Call(WinIpFunction function, const std::string& inputP
     DriverPath output;
     if (!ToDriverPath(inputPath, input)) return Refuse(RefusedPathMessage(function, inputPath));
     if (!ToDriverPath(outputPath, output)) return Refuse(RefusedPathMessage(function, outputPath));
+    if (bridge_) return CallBridge(function, inputPath, outputPath);
     auto entry = reinterpret_cast<TwoPathFunction>(functions_[static_cast<std::size_t>(function)]);
     lastError_.clear();
     return WinIpResult::Returned(entry(input.data(), output.data()));
+}
+
+WinIpResult WinIpLibrary::CallBridge(WinIpFunction function, const std::string& inputPath,
+                                     const std::string& outputPath) {
+    const BridgeOutcome outcome = bridge_->Call(static_cast<int>(function), inputPath, outputPath);
+    const std::string& path = outcome.value == 2 ? outputPath : inputPath;
+    switch (outcome.problem) {
+        case BridgeProblem::kNone:
+            lastError_.clear();
+            return WinIpResult::Returned(outcome.value);
+        case BridgeProblem::kWineNotStarted:
+            return Refuse(WineNotFoundMessage(outcome.detail, path_));
+        case BridgeProblem::kEndedAtStart:
+            return Refuse(BridgeEndedAtStartMessage(path_, outcome.detail));
+        case BridgeProblem::kNoOpening:
+            return Refuse(NoOpeningMessage(path_));
+        case BridgeProblem::kStrangeOpening:
+            return Refuse(StrangeOpeningMessage(bridge_->Settings().bridgePath));
+        case BridgeProblem::kNoLibrary:
+            return Refuse(MissingLibraryMessage(path_));
+        case BridgeProblem::kNotLoadable:
+            return Refuse(UnloadableLibraryMessage(path_, outcome.detail));
+        case BridgeProblem::kMissingFunctions:
+            return Refuse(MissingFunctionsMessage(outcome.detail, path_));
+        case BridgeProblem::kEndedInCall:
+            return Refuse(BridgeEndedInCallMessage(function, outcome.detail));
+        case BridgeProblem::kPathTooLong:
+            return Refuse(WindowsPathTooLongMessage(function, path));
+        case BridgeProblem::kPathNotEncodable:
+            return Refuse(PathNotEncodableMessage(function, path));
+        case BridgeProblem::kRequestRefused:
+            break;
+    }
+    return Refuse(RequestRefusedMessage(function));
 }
 
 }  // namespace rubso

@@ -2,17 +2,23 @@
 // Run-time binding of the register vendor's communication library: ten C
 // functions, each taking one or two pointers to 256-byte zero-terminated
 // path buffers and returning one byte (0 = success). The library is loaded
-// by file name from a given directory (the program's own); a missing file
-// or function is reported as an error text for the operator and nothing is
-// called. Errors never raise.
+// by file name from a given directory (the program's own), into this
+// process, or, for the vendor's Windows library on Linux, driven through the
+// bridge program under Wine (register/winip_bridge_client.h). A missing
+// file or function is reported as an error text for the operator and
+// nothing is called. Errors never raise.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace rubso {
+
+class IniFile;
+class WinIpBridgeClient;
 
 inline constexpr char kWinIpDllName[] = "WinIP.dll";
 inline constexpr char kWinIpSharedObjectName[] = "libWinIP.so";
@@ -76,11 +82,38 @@ class WinIpResult {
     std::uint8_t byte_;
 };
 
+// The bridge program that drives the Windows library under Wine, beside
+// the program.
+inline constexpr char kWinIpBridgeName[] = "winip-bridge.exe";
+
+// How the program reaches the library.
+struct WinIpSource {
+    // The directory of the library file; empty: the current directory.
+    std::string directory;
+    // False: kWinIpLibraryFileName, loaded into this process. True:
+    // kWinIpDllName, the vendor's Windows library, called through the
+    // bridge program under Wine.
+    bool throughWine = false;
+    std::string wineCommand = "wine";  // a program and its arguments
+    std::string winePrefix;            // WINEPREFIX; empty: the environment's
+    std::string bridgePath;            // the bridge program
+    bool operator==(const WinIpSource&) const = default;
+};
+
+// The settings of the program's settings file, section "Rubso", that choose
+// the library: "WinIPDll", the directory of the vendor's WinIP.dll (relative
+// to `appDir` unless absolute); when it is set the library is reached
+// through Wine with the command "Wine" (default "wine"), the prefix
+// "WinePrefix" (default: Wine's own) and the bridge "WinIPBridge" (default
+// `appDir` + kWinIpBridgeName). Without it, or without a settings file:
+// kWinIpLibraryFileName from `appDir`, in this process.
+WinIpSource WinIpSourceFromSettings(const IniFile* settings, const std::string& appDir);
+
 // The loaded library. Unloaded in the destructor; not copyable (two owners
 // of one handle would unload it twice).
 class WinIpLibrary {
   public:
-    WinIpLibrary() = default;
+    WinIpLibrary();
     ~WinIpLibrary();
     WinIpLibrary(const WinIpLibrary&) = delete;
     WinIpLibrary& operator=(const WinIpLibrary&) = delete;
@@ -90,8 +123,14 @@ class WinIpLibrary {
     // unloaded first. On failure nothing stays loaded and LastError() names
     // the missing file or functions.
     bool Load(const std::string& directory);
+    // As above, from where `source` says. Through Wine, loading checks that
+    // the library, the bridge and Wine are there; the bridge starts at the
+    // first call and stays for the next ones. A bridge that ended (killed,
+    // crashed) fails the call it was in and is started again at the next.
+    bool Load(const WinIpSource& source);
     void Unload();
-    bool IsLoaded() const { return handle_ != nullptr; }
+    bool IsLoaded() const { return handle_ != nullptr || bridge_ != nullptr; }
+    bool ThroughWine() const { return bridge_ != nullptr; }
 
     // The library file of the last Load.
     const std::string& Path() const { return path_; }
@@ -101,7 +140,9 @@ class WinIpLibrary {
 
     // Calls a one-path function with the input path. Not called (and
     // LastError() set) when the library is not loaded, the path is refused by
-    // ToDriverPath or the function needs an output path too.
+    // ToDriverPath or the function needs an output path too; through Wine
+    // also when the bridge cannot start, refuses a path it cannot give the
+    // library, or ends during the call (the call's outcome is then unknown).
     WinIpResult Call(WinIpFunction function, const std::string& inputPath);
     // Calls a two-path function (TowarMax, OSprzed, OTSpMax).
     WinIpResult Call(WinIpFunction function, const std::string& inputPath,
@@ -109,8 +150,11 @@ class WinIpLibrary {
 
   private:
     WinIpResult Refuse(std::string message);
+    WinIpResult CallBridge(WinIpFunction function, const std::string& inputPath,
+                           const std::string& outputPath);
 
     void* handle_ = nullptr;
+    std::unique_ptr<WinIpBridgeClient> bridge_;
     std::array<void*, kWinIpFunctionCount> functions_{};
     std::string path_;
     std::string lastError_;

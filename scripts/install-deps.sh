@@ -11,6 +11,10 @@ packages=(
   firebird3.0-server firebird3.0-utils firebird-dev libfbclient2
   pxlib-dev zlib1g-dev
   xvfb xauth
+  # The register library through Wine: the cross compiler of the bridge and
+  # of the Windows build of the substitute library, and Wine with its 32-bit
+  # half (needs the i386 architecture, added below).
+  g++-mingw-w64-i686-posix wine wine32:i386
 )
 
 missing=()
@@ -26,6 +30,10 @@ SUDO=""
 # service; answer in advance. Tests run a private server of their own.
 echo "firebird3.0-server shared/firebird/enabled boolean false" | $SUDO debconf-set-selections
 echo "firebird3.0-server shared/firebird/sysdba_password/new_password password masterkey" | $SUDO debconf-set-selections
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
 
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/codepage.h"
+#include "core/ini_file.h"
 #include "tests/register/register_work_dir.h"
 #include "tests/support/temp_dir.h"
 
@@ -125,6 +129,43 @@ TEST(WinIpLibraryLoad, UnloadRefusesLaterCalls) {
     EXPECT_FALSE(library.IsLoaded());
     EXPECT_FALSE(library.Call(WinIpFunction::kModStart, "in/ModStart.in").Called());
 }
+
+// --- The settings that choose the library ----------------------------------------
+
+struct SourceCase {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> keys;  // of section "Rubso"
+    WinIpSource expected;                                   // "APP/" is the program's directory
+};
+
+void PrintTo(const SourceCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
+class WinIpSourceSettings : public ::testing::TestWithParam<SourceCase> {};
+
+TEST_P(WinIpSourceSettings, NameTheLibraryAndHowItIsReached) {
+    TempDir dir;
+    IniFile settings(dir.File("RUBSO.INI"));
+    for (const auto& [key, value] : GetParam().keys) settings.WriteString("Rubso", key, value);
+    EXPECT_EQ(GetParam().expected, WinIpSourceFromSettings(&settings, "APP/"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, WinIpSourceSettings,
+    ::testing::Values(
+        SourceCase{"NoneMeanTheSubstituteInProcess", {}, {"APP/", false, "wine", "", ""}},
+        SourceCase{"RelativeDllDirectoryWithDefaults",
+                   {{"WinIPDll", "winip"}},
+                   {"APP/winip", true, "wine", "", "APP/winip-bridge.exe"}},
+        SourceCase{"EveryKeySet",
+                   {{"WinIPDll", "/opt/kasy"},
+                    {"Wine", "/usr/bin/wine-stable"},
+                    {"WinePrefix", "/home/sklep/.wine"},
+                    {"WinIPBridge", "/opt/rubso/winip-bridge.exe"}},
+                   {"/opt/kasy", true, "/usr/bin/wine-stable", "/home/sklep/.wine",
+                    "/opt/rubso/winip-bridge.exe"}}),
+    [](const ::testing::TestParamInfo<SourceCase>& param) { return param.param.name; });
 
 TEST(WinIpNames, ExportedNamesCarryTwoUnderscoresAndOnlyReadsTakeAnOutput) {
     EXPECT_EQ("__ModStart", WinIpExportName(WinIpFunction::kModStart));
