@@ -105,7 +105,6 @@ class Shop {
         rubso::AppState& app = rubso::App();
         app.appDir = dir_.string() + "/";
         app.dataDir = app.appDir + "Dane/";
-        app.errorReportPath = app.dataDir + "Error.txt";
         app.vatColumn = "Stawka_Vat";
         app.iniFile = std::make_shared<rubso::IniFile>(app.appDir + "RUBSO.INI");
         app.iniFile->WriteString("Main", "AsorPth", trading);
@@ -122,8 +121,8 @@ class Shop {
         app.dbUser = database_.Server().user;
         app.dbPassword = database_.Server().password;
         rubso::SetDM(&dm_);
-        dm_.BazaConnect();
-        if (app.connectResult != 0 || !rubso::AdministratorCheck(dm_, true)) {
+        if (dm_.BazaConnect() != rubso::ConnectResult::Connected ||
+            !rubso::AdministratorCheck(dm_, true)) {
             std::fprintf(stderr, "cannot prepare the database\n");
             std::exit(1);
         }

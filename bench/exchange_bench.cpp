@@ -107,7 +107,7 @@ class Shop {
         app.dataDir = app.appDir + "Dane/";
         app.iniFile = std::make_shared<rubso::IniFile>(app.appDir + "RUBSO.INI");
         app.vatColumn = "Stawka_Vat";
-        app.mainSettings.barKod = "KOD_EAN";
+        app.mainSettings.barKod = rubso::BarCodeSetting("KOD_EAN");
         rubso::SetWorkingDate(QDate(kIntegerYear, 3, 16));
         rubso::SetTableNames();
         rubso::SetSaleDate(QDate(kIntegerYear, 3, 16));
@@ -299,7 +299,9 @@ void BM_FetchRegisterCodes(benchmark::State& state) {
     std::size_t found = 0;
     for (auto _ : state) {
         const rubso::RegisterCodeColumn column = rubso::RegisterCodeColumnOf(shop.Dm(), table);
-        found = rubso::FetchRegisterCodes(shop.Dm(), table, column, codes).size();
+        found = rubso::FetchRegisterCodes(shop.Dm(), rubso::SqlIdentifier::Require(table, "tabeli"),
+                                          column, codes)
+                    .size();
     }
     state.counters["codes"] = static_cast<double>(found);
 }
@@ -364,7 +366,10 @@ void BM_FetchRegisterCodeMap(benchmark::State& state) {
     Shop& shop = TheShop();
     const std::string table = "Kartas" + std::to_string(state.range(0));
     std::size_t codes = 0;
-    for (auto _ : state) codes = rubso::FetchRegisterCodeMap(shop.Dm(), table).size();
+    for (auto _ : state)
+        codes =
+            rubso::FetchRegisterCodeMap(shop.Dm(), rubso::SqlIdentifier::Require(table, "tabeli"))
+                .size();
     state.counters["codes"] = static_cast<double>(codes);
 }
 BENCHMARK(BM_FetchRegisterCodeMap)

@@ -58,7 +58,7 @@ class Catalogue {
         rubso::App().dbUser = database_.Server().user;
         rubso::App().dbPassword = database_.Server().password;
         dm_.BazaConnect();
-        if (rubso::App().connectResult != 0) {
+        if (rubso::App().connectResult != rubso::ConnectResult::Connected) {
             std::fprintf(stderr, "cannot connect to %s\n", database_.Path().c_str());
             std::exit(1);
         }
@@ -85,11 +85,11 @@ Catalogue& TheCatalogue() {
 }
 
 void BM_ConsistencyReport(benchmark::State& state) {
-    rubso::Tdmu tdmu(TheCatalogue().Dm());
+    rubso::Tdmu tdmu(TheCatalogue().Dm(), rubso::ConsistencyReportPath(rubso::App().dataDir));
     std::size_t lines = 0;
     for (auto _ : state) {
         tdmu.ConsistencyReport();
-        lines = rubso::SplitLines(rubso::ReadFileText(rubso::App().errorReportPath)).size();
+        lines = rubso::SplitLines(rubso::ReadFileText(tdmu.ReportPath())).size();
     }
     state.counters["report_lines"] = static_cast<double>(lines);
 }

@@ -33,7 +33,7 @@ class UpToDateDatabase {
         rubso::App().dbUser = database_.Server().user;
         rubso::App().dbPassword = database_.Server().password;
         dm_.BazaConnect();
-        if (rubso::App().connectResult != 0) {
+        if (rubso::App().connectResult != rubso::ConnectResult::Connected) {
             std::fprintf(stderr, "cannot connect to %s\n", database_.Path().c_str());
             std::exit(1);
         }

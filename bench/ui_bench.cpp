@@ -129,8 +129,8 @@ int RunStartup(int argc, char** argv, const std::string& programDir) {
                 login.EnterButton()->click();
             },
             programDir + "rubso");
-        if (App().connectResult != 0) {
-            std::fprintf(stderr, "login failed (%d)\n", App().connectResult);
+        if (App().connectResult != rubso::ConnectResult::Connected) {
+            std::fprintf(stderr, "login failed (%d)\n", ConnectResultCode(App().connectResult));
             SetDM(nullptr);
             return 1;
         }
@@ -207,7 +207,8 @@ void BenchBatchProgress(GoodsListSource& source) {
         [](const MessageBoxRequest& request) { return request.preselected; });
     WindowOperations operations;
     TFrm window(
-        operations, source, [](QWidget*) { App().connectResult = 0; }, "rubso");
+        operations, source, [](QWidget*) { App().connectResult = ConnectResult::Connected; },
+        "rubso");
     window.show();
     if (!QTest::qWaitFor([&] { return window.StartedUp(); }, 30000)) {
         std::printf("batch framing: the window did not start\n");
@@ -242,7 +243,7 @@ void BenchGoodsList(int argc, char** argv) {
     TDM dm;
     SetDM(&dm);
     dm.BazaConnect();
-    if (App().connectResult != 0) {
+    if (App().connectResult != rubso::ConnectResult::Connected) {
         std::printf("goods list: no connection\n");
         SetDM(nullptr);
         return;

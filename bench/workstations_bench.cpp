@@ -97,8 +97,8 @@ int RunStation(const std::string& database, const std::string& dir) {
     TDM dm;
     SetDM(&dm);
     dm.BazaConnect();
-    if (App().connectResult != 0) {
-        std::printf("error login %d\n", App().connectResult);
+    if (App().connectResult != rubso::ConnectResult::Connected) {
+        std::printf("error login %d\n", ConnectResultCode(App().connectResult));
         return 1;
     }
     LoadMainSettings();
@@ -199,7 +199,7 @@ int RunRounds(const std::string& self) {
         App().dbUser = database.Server().user;
         App().dbPassword = database.Server().password;
         dm.BazaConnect();
-        if (App().connectResult != 0) return 1;
+        if (App().connectResult != rubso::ConnectResult::Connected) return 1;
         AdministratorCheck(dm, true);
     }
 

@@ -6,6 +6,9 @@
 #include <QDate>
 #include <memory>
 #include <string>
+#include <string_view>
+
+#include "core/sql_identifier.h"
 
 namespace rubso {
 
@@ -13,23 +16,39 @@ class IniFile;
 
 inline constexpr const char* kProgramVersion = "2.18.4";
 
+// The outcome of the last connection attempt (TDM::BazaConnect). The numbers
+// are the ones the login shows in "Brak dostępu do bazy (n)".
+enum class ConnectResult {
+    NotFinished = -1,              // no attempt yet, or one that has not finished
+    Connected = 0,                 //
+    CredentialsRefused = 1,        // the user-management service refused the user
+                                   // name or password (or could not be reached)
+    ConnectionRefused = 2,         // the database refused the connection
+    AdministratorSetupFailed = 3,  // connected as SYSDBA, but setting up the role
+                                   // ADMINISTRATOR or the user KASJER failed
+};
+
+// The number of a result, as the login and the work log show it.
+constexpr int ConnectResultCode(ConnectResult result) {
+    return static_cast<int>(result);
+}
+
 // The transfer settings of section "Main", read at main-window start
 // (LoadMainSettings) and refreshed when the transfer parameters are saved.
 struct MainSettings {
     std::string asorPth;   // the trading program's directory, with a trailing separator
-    std::string barKod;    // goods catalogue column that holds the bar code
+    ColumnSetting barKod;  // goods catalogue column that holds the bar code (BarCodeSetting)
     std::string typDokum;  // sales document type, never blank ("WZ")
     bool useEan = false;   // goods matched to register codes through EAN codes
 };
 
 struct AppState {
     // Directories and files (LoadInstallationSettings).
-    std::string appDir;           // the program's directory: the register library, koment.txt, help
-    std::string workDir;          // the working directory: settings files, Dane/, the library's
-                                  // working files (WorkDirectoryFor); appDir for a program run
-                                  // from a folder of its own
-    std::string dataDir;          // workDir + "Dane/"
-    std::string errorReportPath;  // dataDir + "Error.txt"; register exchange and report change it
+    std::string appDir;   // the program's directory: the register library, koment.txt, help
+    std::string workDir;  // the working directory: settings files, Dane/, the library's
+                          // working files (WorkDirectoryFor); appDir for a program run
+                          // from a folder of its own
+    std::string dataDir;  // workDir + "Dane/"
     std::shared_ptr<IniFile> iniFile;  // the program's own settings file, open for the run
 
     // Connection (LoadInstallationSettings; the login dialog may replace them).
@@ -37,7 +56,7 @@ struct AppState {
     std::string dbUser;
     std::string dbPassword;
     bool localServer = false;  // dbPath contains "127.0." (login dialog)
-    int connectResult = -1;    // TDM::BazaConnect
+    ConnectResult connectResult = ConnectResult::NotFinished;  // TDM::BazaConnect
     bool quitRequested = false;
 
     // Fixed values.
@@ -69,5 +88,15 @@ struct AppState {
 
 // The one instance. Tests may reset it with `App() = AppState{}`.
 AppState& App();
+
+// "BarKod" as the settings hold it, checked as a column name.
+ColumnSetting BarCodeSetting(std::string_view text);
+
+// The names of App() that statements splice, through the identifier check:
+// goodsTable, groupsTable, and vatColumn ("Stawka_Vat" when unset). Raise
+// InvalidIdentifierError.
+SqlIdentifier GoodsTableIdentifier();
+SqlIdentifier GroupsTableIdentifier();
+SqlIdentifier VatColumnIdentifier();
 
 }  // namespace rubso

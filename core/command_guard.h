@@ -9,6 +9,17 @@
 // carries no error context (the context names a statement of the connection
 // that is gone, not the cause), and the next command's entry check (set by
 // the data module) connects again before the command runs.
+//
+// Error convention of the bottom layer (core/):
+// - Files, the work log, the error reports and the settings files do not
+//   raise on an I/O failure: they answer with bool or a default value, and
+//   a log line that cannot be written is lost.
+// - A text that must be a number or a name and is not raises (ConvertError,
+//   InvalidIdentifierError, with the operator's message); a settings value
+//   read for later use is checked when it is read or saved instead.
+// - Whatever raises from any layer ends the command here: RunCommand is the
+//   one handler (work log with the error context, message box). Operations
+//   tell the operator anything else through the operator seam (operator.h).
 
 #include <exception>
 #include <functional>

@@ -133,7 +133,6 @@ void LoadInstallationSettings(const std::string& programPath) {
     EnterDirectory(app.workDir);
     app.dataDir = app.workDir + "Dane" + kPathSeparator;
     EnsureDir(app.dataDir);
-    app.errorReportPath = app.dataDir + "Error.txt";
 
     InitWorkLog(app.dataDir, Clock::Today());
 
@@ -216,7 +215,10 @@ void LoadMainSettings() {
     MainSettings settings;
     settings.asorPth = ini.ReadString("Main", "AsorPth", "");
     if (!settings.asorPth.empty()) settings.asorPth = WithTrailingSeparator(settings.asorPth);
-    settings.barKod = ini.ReadString("Main", "BarKod", "");
+    settings.barKod = BarCodeSetting(ini.ReadString("Main", "BarKod", ""));
+    // A name that is no column is said once here; every command that needs
+    // the column refuses to run with the same words.
+    if (!settings.barKod.IsValid()) WriteWorkLog(settings.barKod.Refusal());
     const std::string mainStandard = ini.ReadString("Main", "StandLiter", "");
     settings.typDokum = ini.ReadString("Main", "TypDokum", "WZ");
     // Nothing writes "NMain", while the transfer parameters page writes the

@@ -47,8 +47,8 @@ bool EnterProgramDirectory(const std::string& programPath);
 // (WorkDirectoryFor with the process's environment, else the current
 // directory), created with its missing parents and made the working
 // directory, as the register library's files ("KONFIG.txt", "in/...") are
-// relative to it; dataDir (workDir + "Dane/", created when missing),
-// errorReportPath; the work log of today's month; the program's settings file
+// relative to it; dataDir (workDir + "Dane/", created when missing); the
+// work log of today's month; the program's settings file
 // (program base name + ".INI" in workDir); the database path, user and
 // password from "Firma.ini" when that file exists in workDir, otherwise from
 // section "Rubso" of the program's settings file.

@@ -154,11 +154,11 @@ int RunDayEnd(const std::vector<std::string>& args) {
     TDM dm;
     const DataModuleScope dataModule(dm);
     screen.Clear();
-    dm.BazaConnect();
-    if (App().connectResult != 0) {
+    const ConnectResult connected = dm.BazaConnect();
+    if (connected != ConnectResult::Connected) {
         return Finish(saleDate, started, {},
                       Cp1250("brak dostępu do bazy ") + App().dbPath + Cp1250(" jako ") +
-                          App().dbUser + " (" + std::to_string(App().connectResult) +
+                          App().dbUser + " (" + std::to_string(ConnectResultCode(connected)) +
                           "): " + screen.Shown());
     }
 

@@ -19,6 +19,14 @@
 // work-log line per register, the report on standard output (UTF-8).
 // Exit status: 0 every register closed; 1 some register not closed; 2 the
 // run did not start (arguments, lock, credentials, database), nothing done.
+//
+// Error convention of the end-of-day layer (dayend/): there is no operator
+// to show an exception to, so nothing raises out of it. A register's
+// failure, whatever its kind, stops that register and is described in its
+// RegisterOutcome; a failure before the first register ends the run with
+// its reason in the report; the exchange's failures also go to its own error
+// report, as in the window. Only RunDayEndCommand catches what is left
+// (work log, standard error, exit status 2).
 
 namespace rubso {
 

@@ -1,10 +1,8 @@
 #include "db/goods_catalogue.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <set>
-#include <stdexcept>
 
 #include "core/file_utils.h"
 #include "core/text_utils.h"
@@ -25,12 +23,6 @@ std::string TextColumn(const fb::ResultSet& row, std::string_view name) {
 int IntColumn(const fb::ResultSet& row, std::string_view name) {
     const int index = row.FindColumn(name);
     return index < 0 ? 0 : row.AsInt(index);
-}
-
-void RequireIdentifier(const std::string& name, const char* what) {
-    if (!IsPlainIdentifier(name)) {
-        throw std::invalid_argument(std::string(what) + " '" + name + "' is not a column name");
-    }
 }
 
 // --- Key lists -------------------------------------------------------------------
@@ -186,15 +178,6 @@ std::string KodKasaValueText(KodKasaKind kind, std::int64_t code) {
     return kind == KodKasaKind::Text ? IntPadLeft(code, 5) : std::to_string(code);
 }
 
-bool IsPlainIdentifier(std::string_view name) {
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name.front())) != 0) return false;
-    for (const char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x80 || (std::isalnum(u) == 0 && c != '_' && c != '$')) return false;
-    }
-    return true;
-}
-
 // --- The goods table -------------------------------------------------------------
 
 bool GoodsTableReachable(TDM& dm, const std::string& goodsTable) {
@@ -210,7 +193,7 @@ bool GoodsTableReachable(TDM& dm, const std::string& goodsTable) {
     }
 }
 
-RegisterCodeMap FetchRegisterCodeMap(TDM& dm, const std::string& goodsTable) {
+RegisterCodeMap FetchRegisterCodeMap(TDM& dm, const SqlIdentifier& goodsTable) {
     // "is not null" rather than "<> 0": a text column holding a blank would
     // make the server's conversion to a number fail.
     fb::Transaction transaction(dm.IBBaza);
@@ -244,10 +227,9 @@ RegisterCodeColumn RegisterCodeColumnOf(TDM& dm, const std::string& goodsTable) 
     return column;
 }
 
-RegisterCodeMap FetchRegisterCodes(TDM& dm, const std::string& goodsTable,
+RegisterCodeMap FetchRegisterCodes(TDM& dm, const SqlIdentifier& goodsTable,
                                    const RegisterCodeColumn& column,
                                    const std::vector<std::int64_t>& wanted) {
-    RequireIdentifier(goodsTable, "Goods table");
     const std::set<std::int64_t> wantedSet(wanted.begin(), wanted.end());
     RegisterCodeMap codes;
     if (!column.indexed) {
@@ -284,21 +266,17 @@ RegisterCodeMap FetchRegisterCodes(TDM& dm, const std::string& goodsTable,
     return codes;
 }
 
-ExportGoodsReader::ExportGoodsReader(TDM& dm, const std::string& goodsTable,
-                                     const std::string& priceColumn, const std::string& vatColumn,
-                                     const std::string& barCodeColumn)
-    : attachment_(dm.IBBaza), statement_(dm.IBBaza), hasBarCode_(!IsBlank(barCodeColumn)) {
-    RequireIdentifier(goodsTable, "Goods table");
-    RequireIdentifier(priceColumn, "Price column");
-    RequireIdentifier(vatColumn, "VAT column");
+ExportGoodsReader::ExportGoodsReader(TDM& dm, const SqlIdentifier& goodsTable,
+                                     const SqlIdentifier& priceColumn,
+                                     const SqlIdentifier& vatColumn,
+                                     const std::optional<SqlIdentifier>& barCodeColumn)
+    : attachment_(dm.IBBaza),
+      statement_(dm.IBBaza),
+      hasBarCode_(barCodeColumn.has_value()),
+      goodsTable_(goodsTable) {
     columns_ = "g.asort, g.nazwa, g." + priceColumn + " as cena_eksportu, g." + vatColumn +
                " as vat_eksportu, g.jm, g.kod_kasa";
-    if (hasBarCode_) {
-        const std::string barCode = Trim(barCodeColumn);
-        RequireIdentifier(barCode, "Bar-code column");
-        columns_ += ", g." + barCode + " as kod_kreskowy";
-    }
-    goodsTable_ = goodsTable;
+    if (barCodeColumn) columns_ += ", g." + *barCodeColumn + " as kod_kreskowy";
     statement_.Prepare("select " + columns_ + " from " + goodsTable + " g where g.asort = :asort");
 }
 
@@ -333,7 +311,8 @@ std::optional<ExportGood> ExportGoodsReader::Find(const std::string& asort) {
 }
 
 SeekAsortResult FSeekAsort(TDM& dm, const std::string& kodyPath, std::int64_t code,
-                           const std::string& goodsTable, const std::string& barCodeColumn) {
+                           const SqlIdentifier& goodsTable,
+                           const std::optional<SqlIdentifier>& barCodeColumn) {
     SeekAsortResult result;
     if (!FileExists(kodyPath)) return result;  // an empty code table: nothing found
     const std::optional<std::string> ean =
@@ -343,12 +322,13 @@ SeekAsortResult FSeekAsort(TDM& dm, const std::string& kodyPath, std::int64_t co
     // A code without a bar code would otherwise find any good without one.
     if (IsBlank(result.ean)) return result;
 
-    RequireIdentifier(goodsTable, "Goods table");
-    RequireIdentifier(barCodeColumn, "Bar-code column");
+    // Without a bar-code column the refusal names the blank setting.
+    const SqlIdentifier column =
+        barCodeColumn ? *barCodeColumn : SqlIdentifier::Require("", "pola z kodem kreskowym");
     fb::Transaction transaction(dm.IBBaza);
     transaction.Start();
     fb::Statement statement(dm.IBBaza, "select asort,stawka_vat,kod_vat from " + goodsTable +
-                                           " where " + barCodeColumn + " = :ean");
+                                           " where " + column + " = :ean");
     statement.SetString("ean", result.ean);
     fb::ResultSet row = statement.Open(transaction);
     if (!row.Eof()) {

@@ -3,11 +3,10 @@
 // definitions of COM_DEF, the yearly goods table in the shared database, and
 // the register code table "KodyNN.db" kept beside the program.
 //
-// Table names (GoodsTable, "Kartas" + year) go into statements unquoted: a
-// double-quoted name would be a different, case-sensitive table in SQL
-// dialect 3, and a single-quoted one a text literal. Column names that come
-// from the settings (the price and bar-code columns) must be plain
-// identifiers (IsPlainIdentifier); the functions below refuse others.
+// Table and column names (the goods table "Kartas" + year, the price,
+// VAT and bar-code columns of the settings) are spliced into statements, so
+// the functions below take them as SqlIdentifier (core/sql_identifier.h):
+// made by the identifier check where the value is read or saved.
 //
 // The register code column KOD_KASA is INTEGER in some trading databases and
 // a 5-character text, right-aligned, in others. It is always read as text and
@@ -25,6 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/sql_identifier.h"
 #include "db/desktop/desktop_table.h"
 #include "db/tdm.h"
 
@@ -82,10 +82,6 @@ KodKasaKind KodKasaKindOf(TDM& dm, const std::string& goodsTable);
 // right-aligned in 5 characters for Text.
 std::string KodKasaValueText(KodKasaKind kind, std::int64_t code);
 
-// True for a name made of letters, digits, "_" and "$", not starting with a
-// digit: what may be spliced into a statement as a column name.
-bool IsPlainIdentifier(std::string_view name);
-
 // --- The goods table -----------------------------------------------------------
 
 // True when the database answers and holds the goods table. Raises only
@@ -97,7 +93,7 @@ bool GoodsTableReachable(TDM& dm, const std::string& goodsTable);
 // query. When two goods share a code the one with the lower symbol (byte
 // order) wins, whatever order the server returns them in.
 using RegisterCodeMap = std::unordered_map<std::int64_t, std::string>;
-RegisterCodeMap FetchRegisterCodeMap(TDM& dm, const std::string& goodsTable);
+RegisterCodeMap FetchRegisterCodeMap(TDM& dm, const SqlIdentifier& goodsTable);
 
 // What a look-up by register code needs to know of the goods table: the
 // kind of its KOD_KASA column and whether an active index leads with it
@@ -116,7 +112,7 @@ RegisterCodeColumn RegisterCodeColumnOf(TDM& dm, const std::string& goodsTable);
 // each code right-aligned in 5 characters, the form both programs write; a
 // code it holds in another form ("12", "00012") is found only without the
 // index, when the table is read once as FetchRegisterCodeMap does.
-RegisterCodeMap FetchRegisterCodes(TDM& dm, const std::string& goodsTable,
+RegisterCodeMap FetchRegisterCodes(TDM& dm, const SqlIdentifier& goodsTable,
                                    const RegisterCodeColumn& column,
                                    const std::vector<std::int64_t>& codes);
 
@@ -133,14 +129,14 @@ struct ExportGood {
 
 // Reads goods of the goods table by symbol, with the price taken from
 // `priceColumn`, the VAT rate from `vatColumn` and the bar code from
-// `barCodeColumn` (empty: none). The statement is prepared once; each Find
-// runs in a short transaction of its own. Raises std::invalid_argument for a
-// column name that is not a plain identifier, fb::FbError for a missing
-// column or table.
+// `barCodeColumn` (none: no bar code). The statement is prepared once; each
+// Find runs in a short transaction of its own. Raises fb::FbError for a
+// missing column or table.
 class ExportGoodsReader {
   public:
-    ExportGoodsReader(TDM& dm, const std::string& goodsTable, const std::string& priceColumn,
-                      const std::string& vatColumn, const std::string& barCodeColumn);
+    ExportGoodsReader(TDM& dm, const SqlIdentifier& goodsTable, const SqlIdentifier& priceColumn,
+                      const SqlIdentifier& vatColumn,
+                      const std::optional<SqlIdentifier>& barCodeColumn);
     // Reads the goods of a whole batch in one transaction (a statement per
     // thousand symbols, through the goods table's key) and keeps them: Find
     // then answers for these symbols, a missing good included, without
@@ -153,7 +149,7 @@ class ExportGoodsReader {
     fb::Attachment& attachment_;
     fb::Statement statement_;
     bool hasBarCode_;
-    std::string goodsTable_;
+    SqlIdentifier goodsTable_;
     std::string columns_;  // the select list, the goods table named "g"
     std::unordered_map<std::string, std::optional<ExportGood>> prefetched_;
 };
@@ -171,9 +167,11 @@ struct SeekAsortResult {
 // table gives the bar code of `code`, the goods table the good with that bar
 // code in `barCodeColumn`. Without a row in the code table: the defaults
 // (empty symbol and bar code, VAT 23 and "23"); with a bar code that no good
-// has: the bar code and an empty symbol.
+// has: the bar code and an empty symbol. A bar code to look up without a
+// bar-code column raises InvalidIdentifierError.
 SeekAsortResult FSeekAsort(TDM& dm, const std::string& kodyPath, std::int64_t code,
-                           const std::string& goodsTable, const std::string& barCodeColumn);
+                           const SqlIdentifier& goodsTable,
+                           const std::optional<SqlIdentifier>& barCodeColumn);
 
 // --- The register code table ("KodyNN.db") -------------------------------------
 

@@ -1,7 +1,6 @@
 #include "db/goods_list.h"
 
 #include <QScopeGuard>
-#include <stdexcept>
 
 #include "core/polish_letters.h"
 #include "core/text_utils.h"
@@ -48,15 +47,14 @@ void ReadAllRows(TDM& dm, Query& query, Read read) {
 
 }  // namespace
 
-std::string PriceChangeDateColumn(std::string_view priceColumn) {
-    return "DATAZMIA_" + TextAfter("_", AsciiUpper(priceColumn));
+SqlIdentifier PriceChangeDateColumn(const SqlIdentifier& priceColumn) {
+    // A part of a plain name after "_" keeps the new name plain.
+    return SqlIdentifier::Require("DATAZMIA_" + TextAfter("_", AsciiUpper(priceColumn.Text())),
+                                  "pola z datą zmiany ceny");
 }
 
-std::string GoodsListSql(const std::string& goodsTable, const std::string& priceColumn,
+std::string GoodsListSql(const SqlIdentifier& goodsTable, const SqlIdentifier& priceColumn,
                          const GoodsListFilter& filter) {
-    if (!IsPlainIdentifier(priceColumn)) {
-        throw std::invalid_argument("'" + priceColumn + "' is not a column name");
-    }
     std::string sql = "select ASORT, NAZWA, " + priceColumn +
                       " as CENA, STAWKA_VAT, KOD_KASA, GRUPA from " + goodsTable;
     if (filter.priceChangedOn) {
@@ -65,8 +63,8 @@ std::string GoodsListSql(const std::string& goodsTable, const std::string& price
     return sql;
 }
 
-std::vector<GoodsListRow> FetchGoodsList(TDM& dm, const std::string& goodsTable,
-                                         const std::string& priceColumn,
+std::vector<GoodsListRow> FetchGoodsList(TDM& dm, const SqlIdentifier& goodsTable,
+                                         const SqlIdentifier& priceColumn,
                                          const GoodsListFilter& filter,
                                          const std::function<void()>& progress) {
     Query& query = dm.IBQTowary;
@@ -93,7 +91,7 @@ std::vector<GoodsListRow> FetchGoodsList(TDM& dm, const std::string& goodsTable,
     return rows;
 }
 
-std::vector<GoodsGroup> FetchGoodsGroups(TDM& dm, const std::string& groupsTable) {
+std::vector<GoodsGroup> FetchGoodsGroups(TDM& dm, const SqlIdentifier& groupsTable) {
     Query& query = dm.IBQ;
     query.SetSql("select grupa,nazwa from " + groupsTable);
     std::vector<GoodsGroup> groups;
@@ -103,9 +101,9 @@ std::vector<GoodsGroup> FetchGoodsGroups(TDM& dm, const std::string& groupsTable
     return groups;
 }
 
-std::vector<QDate> FetchPriceChangeDates(TDM& dm, const std::string& goodsTable,
-                                         const std::string& priceColumn) {
-    const std::string column = PriceChangeDateColumn(priceColumn);
+std::vector<QDate> FetchPriceChangeDates(TDM& dm, const SqlIdentifier& goodsTable,
+                                         const SqlIdentifier& priceColumn) {
+    const SqlIdentifier column = PriceChangeDateColumn(priceColumn);
     Query& query = dm.IBQ;
     query.SetSql("SELECT distinct " + column + " FROM " + goodsTable + " where " + column +
                  " is not null order by 1 desc rows " + std::to_string(kPriceChangeDates));

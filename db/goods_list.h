@@ -42,19 +42,18 @@ struct GoodsListFilter {
 
 // "DATAZMIA_" + the part of the price column after its first "_"
 // ("CENA_2" gives DATAZMIA_2).
-std::string PriceChangeDateColumn(std::string_view priceColumn);
+SqlIdentifier PriceChangeDateColumn(const SqlIdentifier& priceColumn);
 
 // The statement of the goods list: the shown columns with the price column
 // under the name CENA, narrowed by the filter's date (the register-code
-// filter is applied to the fetched rows). Raises std::invalid_argument when
-// the price column is not a plain identifier (IsPlainIdentifier).
-std::string GoodsListSql(const std::string& goodsTable, const std::string& priceColumn,
+// filter is applied to the fetched rows).
+std::string GoodsListSql(const SqlIdentifier& goodsTable, const SqlIdentifier& priceColumn,
                          const GoodsListFilter& filter);
 
 // Fetches the goods list on dm.IBQTowary. `progress`, when given, runs every
 // few thousand rows so the window can repaint during a long fetch.
-std::vector<GoodsListRow> FetchGoodsList(TDM& dm, const std::string& goodsTable,
-                                         const std::string& priceColumn,
+std::vector<GoodsListRow> FetchGoodsList(TDM& dm, const SqlIdentifier& goodsTable,
+                                         const SqlIdentifier& priceColumn,
                                          const GoodsListFilter& filter = {},
                                          const std::function<void()>& progress = {});
 
@@ -64,12 +63,12 @@ struct GoodsGroup {
 };
 
 // "select grupa,nazwa from " + groups table, in the order the server returns.
-std::vector<GoodsGroup> FetchGoodsGroups(TDM& dm, const std::string& groupsTable);
+std::vector<GoodsGroup> FetchGoodsGroups(TDM& dm, const SqlIdentifier& groupsTable);
 
 // The newest distinct price-change dates of the price column, newest first,
 // at most five; goods without a date are left out.
-std::vector<QDate> FetchPriceChangeDates(TDM& dm, const std::string& goodsTable,
-                                         const std::string& priceColumn);
+std::vector<QDate> FetchPriceChangeDates(TDM& dm, const SqlIdentifier& goodsTable,
+                                         const SqlIdentifier& priceColumn);
 
 // One register of COM_DEF.
 struct RegisterListRow {

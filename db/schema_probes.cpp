@@ -110,54 +110,55 @@ bool Jest(TDM& dm, const std::string& select) {
 
 bool JestTabela(TDM& dm, std::string_view table) {
     return CountProbe(
-        dm, "select count(*) as jest from rdb$relations where rdb$flags=1 and rdb$relation_name='" +
-                AsciiUpper(table) + "'");
+        dm, "select count(*) as jest from rdb$relations where rdb$flags=1 and rdb$relation_name=" +
+                SqlTextLiteral(AsciiUpper(table)));
 }
 
 bool JestIndeks(TDM& dm, std::string_view table, std::string_view index) {
     if (table.empty()) {
         return CountProbe(dm,
                           "select count(rdb$index_name) as jest from rdb$indices  where "
-                          "rdb$index_name='" +
-                              AsciiUpper(index) + "'");
+                          "rdb$index_name=" +
+                              SqlTextLiteral(AsciiUpper(index)));
     }
     return CountProbe(dm,
                       "select count(rdb$index_name) as jest from rdb$indices  where "
-                      "rdb$relation_name='" +
-                          AsciiUpper(table) + "'" + "and rdb$index_name='" + AsciiUpper(index) +
-                          "'");
+                      "rdb$relation_name=" +
+                          SqlTextLiteral(AsciiUpper(table)) +
+                          "and rdb$index_name=" + SqlTextLiteral(AsciiUpper(index)));
 }
 
 bool JestTrigger(TDM& dm, std::string_view trigger) {
     return CountProbe(dm,
                       "Select Count(rdb$trigger_name) as jest from rdb$triggers  where "
-                      "rdb$trigger_name = '" +
-                          AsciiUpper(trigger) + "'");
+                      "rdb$trigger_name = " +
+                          SqlTextLiteral(AsciiUpper(trigger)));
 }
 
 bool JestProcedura(TDM& dm, std::string_view procedure) {
     return CountProbe(dm,
                       "Select Count(rdb$procedure_name) as jest from rdb$procedures  where "
-                      "rdb$procedure_name = '" +
-                          AsciiUpper(procedure) + "'");
+                      "rdb$procedure_name = " +
+                          SqlTextLiteral(AsciiUpper(procedure)));
 }
 
 bool JestGenerator(TDM& dm, std::string_view generator) {
-    return CountProbe(dm, "select count(*) as jest from rdb$generators where rdb$generator_name='" +
-                              AsciiUpper(generator) + "'");
+    return CountProbe(dm, "select count(*) as jest from rdb$generators where rdb$generator_name=" +
+                              SqlTextLiteral(AsciiUpper(generator)));
 }
 
 bool JestFunkcja(TDM& dm, std::string_view function) {
-    return CountProbe(dm, "select count(*) as jest from rdb$functions where rdb$function_name='" +
-                              AsciiUpper(function) + "'");
+    return CountProbe(dm, "select count(*) as jest from rdb$functions where rdb$function_name=" +
+                              SqlTextLiteral(AsciiUpper(function)));
 }
 
 bool JestPole(TDM& dm, std::string_view table, std::string_view column) {
     return CountProbe(
         dm,
         "select count( r.rdb$field_name)  as jest from rdb$relation_fields r left outer join "
-        "rdb$fields f on f.rdb$field_name = r.rdb$field_source where r.rdb$relation_name = '" +
-            AsciiUpper(table) + "' and r.rdb$field_name = '" + AsciiUpper(column) + "'");
+        "rdb$fields f on f.rdb$field_name = r.rdb$field_source where r.rdb$relation_name = " +
+            SqlTextLiteral(AsciiUpper(table)) +
+            " and r.rdb$field_name = " + SqlTextLiteral(AsciiUpper(column)));
 }
 
 std::string TypPolaSql(std::string_view table, std::string_view column) {
@@ -258,8 +259,8 @@ std::vector<std::string> ListaPol(TDM& dm, std::string_view table) {
     std::vector<std::string> names;
     dm.IBQdm.SetSql(
         "select r.rdb$field_name as pole from rdb$relation_fields r left outer join rdb$fields f "
-        "on f.rdb$field_name = r.rdb$field_source where r.rdb$relation_name = '" +
-        AsciiUpper(table) + "'");
+        "on f.rdb$field_name = r.rdb$field_source where r.rdb$relation_name = " +
+        SqlTextLiteral(AsciiUpper(table)));
     for (dm.IBQdm.Open(); !dm.IBQdm.Eof(); dm.IBQdm.Next()) {
         names.push_back(Trim(dm.IBQdm.Row().AsString("pole")));
     }

@@ -180,9 +180,9 @@ TDM::~TDM() {
     if (g_dm == this) SetDM(nullptr);
 }
 
-void TDM::BazaConnect() {
+ConnectResult TDM::BazaConnect() {
     AppState& app = App();
-    app.connectResult = -1;
+    app.connectResult = ConnectResult::NotFinished;
     connectionLost_ = false;
     const bool administrator = app.dbUser == kAdministratorUser;
     const std::string role = administrator ? std::string() : std::string(kAdministratorRole);
@@ -190,40 +190,41 @@ void TDM::BazaConnect() {
     // Credential check through the user-management service.
     IBSecurityService.Detach();
     const std::string server = fb::ServiceServerName(app.dbPath);
-    app.connectResult = 1;
+    app.connectResult = ConnectResult::CredentialsRefused;
     try {
         IBSecurityService.Attach(server, app.dbUser, app.dbPassword);
         IBSecurityService.Detach();
-        app.connectResult = 0;
+        app.connectResult = ConnectResult::Connected;
     } catch (const std::exception&) {
         IBSecurityService.Detach();
         const std::string message = Cp1250("Błędna nazwa użytkownika lub hasło");
         WriteWorkLog(message);
         ShowErrorMessage(message);
-        return;
+        return app.connectResult;
     }
 
     // The connection itself.
     IBBaza.Detach();
-    app.connectResult = 2;
+    app.connectResult = ConnectResult::ConnectionRefused;
     try {
         IBBaza.Attach(app.dbPath, app.dbUser, app.dbPassword, role);
-        app.connectResult = 0;
+        app.connectResult = ConnectResult::Connected;
         connected_ = {app.dbPath, app.dbUser, app.dbPassword, role};
     } catch (const fb::FbError& e) {
         const std::string message = WithCrLf(e.what());
         WriteWorkLog(message);
         ShowErrorMessage(message);
-        return;
+        return app.connectResult;
     }
 
-    if (!administrator) return;
+    if (!administrator) return app.connectResult;
     try {
         SetUpAdministrator();
     } catch (const std::exception&) {
         IBSecurityService.Detach();
-        app.connectResult = 3;
+        app.connectResult = ConnectResult::AdministratorSetupFailed;
     }
+    return app.connectResult;
 }
 
 // The administrator's setup at every SYSDBA login: the role ADMINISTRATOR and

@@ -3,10 +3,21 @@
 // transactions and statement objects, the script buffer ListaScr and the
 // runners every other part uses to change data or schema.
 //
-// Error convention: the runners (RunSQL, RunScr, RunScript) never raise on a
-// database error; they log it, show it and return false. BazaConnect reports
-// through App().connectResult. Everything else (queries, CloseQ, RefrQS)
-// raises fb::FbError for the application-wide handler.
+// Error convention of the database layer (db/): a query or statement that
+// fails raises fb::FbError (fb::ConnectionLostError when the server is gone)
+// and leaves the report to the caller or the application-wide handler: the
+// client classes, Query, CloseQ, RefrQS, EnsureConnection, the catalogue
+// probes, the parameter reads and the goods lists. Two kinds of function
+// differ on purpose, because their caller goes on after a failure:
+// - the runners (RunSQL, RunSQLUnlessDone, RunScr, RunScript) and the schema
+//   alterations built on them (schema_probes.h) make changes of which one
+//   may fail without ending the pass: they roll back, log the failure, show
+//   it (unless quiet; DopiszPole only logs) and return false;
+// - BazaConnect is the login's step: it reports a refusal itself (work log
+//   and message box) and returns the outcome as ConnectResult, which it also
+//   leaves in App().connectResult for the main window.
+// A parameter write swallows the failure of its own statement (the old value
+// stays). The desktop-table layer (db/desktop/) raises DesktopTableError.
 //
 // A lost connection (fb::ConnectionLostError) is said in Polish wherever it
 // shows; the process-wide data module (SetDM) checks the connection before
@@ -25,6 +36,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/app_state.h"
 #include "db/fb_client.h"
 #include "db/fb_services.h"
 
@@ -120,10 +132,11 @@ class TDM {
     // Checks the credentials with the server's user-management service,
     // connects with App().dbPath, dbUser, dbPassword and, for "SYSDBA",
     // makes sure the role ADMINISTRATOR and the user KASJER exist and
-    // grants the role. Sets App().connectResult: 0 connected, 1 credentials
-    // refused (or server unreachable), 2 connection refused, 3 connected as
-    // SYSDBA but the setup failed. An earlier connection is closed first.
-    void BazaConnect();
+    // grants the role. Reports a refusal itself (work log and message box)
+    // and returns the outcome, which it also leaves in App().connectResult
+    // for the login and the main window. An earlier connection is closed
+    // first.
+    ConnectResult BazaConnect();
 
     // One statement in its own transaction on IBTSQL; true when executed and
     // committed. On failure: logs statement + CR LF + message, shows the

@@ -30,7 +30,7 @@ struct GoodsRow {
 };
 
 std::vector<GoodsRow> ReadGoods(fb::Attachment& attachment, fb::Transaction& transaction,
-                                const std::string& goodsTable) {
+                                const SqlIdentifier& goodsTable) {
     fb::Statement select(
         attachment, "select asort, grupa, stawka_vat, nazwa, kod_kasa, atest from " + goodsTable +
                         " order by asort");
@@ -52,13 +52,10 @@ std::set<std::string> GroupFilter(const std::vector<std::string>& tickedGroups) 
     return groups;
 }
 
-int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
+int AssignRegisterCodes(TDM& dm, const SqlIdentifier& goodsTable,
                         const std::set<std::string>& groups) {
     if (groups.empty()) return 0;
-    if (!IsPlainIdentifier(goodsTable)) {
-        throw fb::FbError("'" + goodsTable + "' is not a table name");
-    }
-    const KodKasaKind kind = KodKasaKindOf(dm, goodsTable);
+    const KodKasaKind kind = KodKasaKindOf(dm, goodsTable.Text());
 
     // The highest code is read and the new codes written with the goods
     // table reserved: a second workstation assigning codes at the same time
@@ -66,7 +63,7 @@ int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
     // data, starts from the codes given here.
     fb::TransactionOptions reserved;
     reserved.readCommitted = true;
-    reserved.protectedWrite = {UpperCase(goodsTable)};
+    reserved.protectedWrite = {UpperCase(goodsTable.Text())};
     reserved.lockTimeoutSeconds = kReservationTimeoutSeconds;
     fb::Transaction transaction(dm.IBBaza);
     try {
@@ -129,10 +126,10 @@ int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
     return changed;
 }
 
-bool ZerujKodyKasy(TDM& dm, const std::string& goodsTable, CodeResetValue value) {
+bool ZerujKodyKasy(TDM& dm, const SqlIdentifier& goodsTable, CodeResetValue value) {
     std::string stored = "null";
     if (value == CodeResetValue::Zero) {
-        stored = KodKasaKindOf(dm, goodsTable) == KodKasaKind::Text
+        stored = KodKasaKindOf(dm, goodsTable.Text()) == KodKasaKind::Text
                      ? "'" + KodKasaValueText(KodKasaKind::Text, 0) + "'"
                      : std::string("0");
     }
@@ -141,7 +138,7 @@ bool ZerujKodyKasy(TDM& dm, const std::string& goodsTable, CodeResetValue value)
 
 int TfmE::aInitKodKasaE(const std::vector<std::string>& tickedGroups) {
     BusyCursorScope cursor;
-    return AssignRegisterCodes(DM(), App().goodsTable, GroupFilter(tickedGroups));
+    return AssignRegisterCodes(DM(), GoodsTableIdentifier(), GroupFilter(tickedGroups));
 }
 
 }  // namespace rubso

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/sql_identifier.h"
 #include "db/tdm.h"
 
 namespace rubso {
@@ -28,13 +29,13 @@ std::set<std::string> GroupFilter(const std::vector<std::string>& tickedGroups);
 // std::runtime_error with a Polish message) and continues from its codes.
 // When a change fails, those made before it are committed and the error
 // (fb::FbError) is raised. Returns the number of goods changed.
-int AssignRegisterCodes(TDM& dm, const std::string& goodsTable,
+int AssignRegisterCodes(TDM& dm, const SqlIdentifier& goodsTable,
                         const std::set<std::string>& groups);
 
 // Zeroing the register codes of the goods table: "Zerowanie pola KOD_KASA"
 // stores the code 0 in the column's own form; Ctrl+F10 stores NULL. Runs
 // through dm.RunSQL (a failure is logged and shown); true when done.
 enum class CodeResetValue { Zero, Null };
-bool ZerujKodyKasy(TDM& dm, const std::string& goodsTable, CodeResetValue value);
+bool ZerujKodyKasy(TDM& dm, const SqlIdentifier& goodsTable, CodeResetValue value);
 
 }  // namespace rubso

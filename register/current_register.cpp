@@ -68,7 +68,7 @@ RegisterParametersScope::~RegisterParametersScope() {
     if (outermost_) ScopedParameters().reset();
 }
 
-std::string CurrentPriceColumn() {
+SqlIdentifier CurrentPriceColumn() {
     return PriceColumnOf(CurrentRegisterParameters());
 }
 

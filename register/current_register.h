@@ -58,8 +58,9 @@ class RegisterParametersScope {
 
 // The current register's price column (its `Cena` parameter, "CENA_1" by
 // default): the one column the goods list shows, the export sends and the
-// price-change dates follow.
-std::string CurrentPriceColumn();
+// price-change dates follow. Raises InvalidIdentifierError when the setting
+// names no column.
+SqlIdentifier CurrentPriceColumn();
 
 // The current register's code table: App().dataDir + "Kody" + two-digit
 // registerNo + ".db".

@@ -12,8 +12,8 @@
 // (and, for a register reached by modem, that its session is open), write
 // the input file "in/<operation>.in", delete an old output file, call the
 // library, report the one-byte result (LastResult(), 0 = success) in the
-// message field and, for failures, as a dated line in the error report
-// (App().errorReportPath, "out/log.txt" after InitElzab), and for reading
+// message field and, for failures, as a dated line in the exchange's own
+// error report (ErrorReportPath(), "out/log.txt" by default), and for reading
 // operations load the output file from the register directory
 // (App().kasaDir).
 //
@@ -24,10 +24,17 @@
 // Relative files ("KONFIG.txt", "Modkonf.txt", "koment.txt", "in/…") are
 // relative to the working directory, which is the program's directory.
 //
-// Failures never raise from the library side: a failed call, a file that
-// cannot be written, a library that cannot be loaded are reported to the
-// operator and leave LastResult() non-zero. Database errors (fb::FbError)
-// reach the caller, as every database error does.
+// Error convention of the register layer (register/): nothing on the
+// register's side raises. A failed library call, a file that cannot be
+// written, a library that cannot be loaded are shown in the message field,
+// written as a dated line to the exchange's error report and leave
+// LastResult() non-zero; the functions that prepare a call answer with bool
+// (false: already reported). The register code table (register_code_table.h)
+// raises DesktopTableError; inside an exchange its failure is reported and
+// the exchange goes on. Register parameters read as defaults when missing
+// and their writes answer with bool. Database errors (fb::FbError) and a
+// refused column name (InvalidIdentifierError) reach the caller, as in every
+// layer.
 //
 // One thread: the user-interface thread.
 
@@ -37,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "core/error_report.h"
 #include "db/goods_catalogue.h"
 #include "register/winip_library.h"
 
@@ -57,15 +65,20 @@ struct ExportChoice {
     bool stopOnFirstError = false;  // "Zatrzymaj eksport po pierwszym błędzie"
 };
 
+// The register exchange's error report: workDir + "out/log.txt".
+std::string ExchangeErrorReportPath(const std::string& workDir);
+
 class TfmE {
   public:
     // `libraryDirectory`: where the register library is loaded from, into
     // this process; empty means as the program's settings file says
     // (WinIpSourceFromSettings with App().appDir): the program's directory,
-    // or the vendor's Windows library through Wine.
-    explicit TfmE(std::string libraryDirectory = {});
+    // or the vendor's Windows library through Wine. `errorReportPath`:
+    // where every exchange failure is written, whatever else runs; empty
+    // means ExchangeErrorReportPath(App().workDir) as it is at construction.
+    explicit TfmE(std::string libraryDirectory = {}, std::string errorReportPath = {});
     // The register library from where `source` says.
-    explicit TfmE(WinIpSource source);
+    explicit TfmE(WinIpSource source, std::string errorReportPath = {});
     TfmE(const TfmE&) = delete;
     TfmE& operator=(const TfmE&) = delete;
 
@@ -74,12 +87,11 @@ class TfmE {
     std::function<void(const std::string&)> onCaptionChange;
 
     // --- Start-up and the modem session --------------------------------------
-    // Once, before any exchange: the error report becomes workDir +
-    // "out/log.txt"; "Modkonf.txt" is written when missing (never
-    // replaced); the error descriptions are loaded from "koment.txt" of the
-    // working directory, else of the program's directory (appDir); the
-    // directories "in" and "out" are made in workDir; the register library
-    // is loaded.
+    // Once, before any exchange: "Modkonf.txt" is written when missing
+    // (never replaced); the error descriptions are loaded from "koment.txt"
+    // of the working directory, else of the program's directory (appDir);
+    // the directories "in" and "out" are made in workDir; the register
+    // library is loaded.
     void InitElzab();
     // Makes sure "KONFIG.txt" is in place and, for a register whose
     // parameter Connection is 2 (modem), that a session to it is open
@@ -116,6 +128,9 @@ class TfmE {
     // The description of a library error code from "koment.txt"; "" when
     // none.
     std::string ErrorDescription(int code) const;
+
+    // The file this exchange writes its failures to (fixed at construction).
+    const std::string& ErrorReportPath() const { return errorReport_.Path(); }
 
     std::uint8_t LastResult() const { return lastResult_; }
     void SetLastResult(std::uint8_t result) { lastResult_ = result; }
@@ -207,6 +222,7 @@ class TfmE {
     WinIpSource LibrarySource() const;
 
     std::optional<WinIpSource> source_;
+    ErrorReport errorReport_;
     WinIpLibrary library_;
     std::uint8_t lastResult_ = 0;
     bool libraryCalled_ = false;  // the last Invoke reached the library

@@ -73,14 +73,29 @@ bool WrittenByTheProgram(const std::string& text) {
 
 }  // namespace
 
-TfmE::TfmE(std::string libraryDirectory) {
+std::string ExchangeErrorReportPath(const std::string& workDir) {
+    return workDir + "out" + kPathSeparator + "log.txt";
+}
+
+namespace {
+
+std::string ExchangeReportOrDefault(std::string path) {
+    return path.empty() ? ExchangeErrorReportPath(App().workDir) : path;
+}
+
+}  // namespace
+
+TfmE::TfmE(std::string libraryDirectory, std::string errorReportPath)
+    : errorReport_(ExchangeReportOrDefault(std::move(errorReportPath))) {
     if (!libraryDirectory.empty()) {
         source_.emplace();
         source_->directory = std::move(libraryDirectory);
     }
 }
 
-TfmE::TfmE(WinIpSource source) : source_(std::move(source)) {}
+TfmE::TfmE(WinIpSource source, std::string errorReportPath)
+    : source_(std::move(source)),
+      errorReport_(ExchangeReportOrDefault(std::move(errorReportPath))) {}
 
 WinIpSource TfmE::LibrarySource() const {
     return source_ ? *source_ : WinIpSourceFromSettings(App().iniFile.get(), App().appDir);
@@ -161,7 +176,7 @@ void TfmE::LogCallResult(const std::string& operation) {
     const std::string message = "[" + operation + "] Error " + std::to_string(lastResult_) + " : " +
                                 ErrorDescription(lastResult_);
     Komunikat(message, true);
-    AppendErrorReportLine(DatedErrorLine(message));
+    errorReport_.Append(DatedErrorLine(message));
 }
 
 void TfmE::ReportTransferResult(const std::string& operation, const ExportGood* good) {
@@ -172,14 +187,14 @@ void TfmE::ReportTransferResult(const std::string& operation, const ExportGood* 
     std::string message = "[" + operation + "] Error " + std::to_string(lastResult_) + " : " +
                           ErrorDescription(lastResult_);
     if (good != nullptr) message += " (Asort=" + good->asort + " " + good->nazwa + ")";
-    AppendErrorReportLine(DatedErrorLine(message));
+    errorReport_.Append(DatedErrorLine(message));
     Komunikat(message, true);
 }
 
 void TfmE::Fail(const std::string& message) {
     lastResult_ = kNotCalledResult;
     Komunikat(message, true);
-    AppendErrorReportLine(DatedErrorLine(message));
+    errorReport_.Append(DatedErrorLine(message));
 }
 
 bool TfmE::Invoke(WinIpFunction function, Reporting reporting, const ExportGood* good) {

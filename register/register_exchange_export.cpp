@@ -44,26 +44,23 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
     const std::string operation(WinIpOperationName(function));
 
     const RegisterParameters parameters = CurrentRegisterParameters();
-    const std::string priceColumn = PriceColumnOf(parameters);
-    const std::string vatColumn = App().vatColumn.empty() ? "Stawka_Vat" : App().vatColumn;
-    const std::string barCodeColumn = Trim(App().mainSettings.barKod);
-    if (!IsPlainIdentifier(priceColumn)) {
-        Fail(Cp1250("Niepoprawna nazwa pola z ceną: ") + priceColumn);
+    std::optional<ExportGoodsReader> reader;
+    try {
+        reader.emplace(DM(), GoodsTableIdentifier(), PriceColumnOf(parameters),
+                       VatColumnIdentifier(), App().mainSettings.barKod.Column());
+    } catch (const InvalidIdentifierError& refused) {
+        // A setting that names no column: nothing is sent.
+        Fail(refused.what());
         return;
     }
-    if (!barCodeColumn.empty() && !IsPlainIdentifier(barCodeColumn)) {
-        Fail(Cp1250("Niepoprawna nazwa pola z kodem kreskowym: ") + barCodeColumn);
-        return;
-    }
-    ExportGoodsReader reader(DM(), App().goodsTable, priceColumn, vatColumn, barCodeColumn);
-    reader.Prefetch(marked);
+    reader->Prefetch(marked);
     const GoodsRecordContext context{VatRateList(parameters), UnitCodeList(parameters),
                                      App().letterStandardIndex};
     if (choice.fullData) {
         std::vector<ExportGood> goods;
         goods.reserve(marked.size());
         for (const std::string& asort : marked) {
-            if (std::optional<ExportGood> good = reader.Find(asort)) goods.push_back(*good);
+            if (std::optional<ExportGood> good = reader->Find(asort)) goods.push_back(*good);
         }
         if (!ConfirmNameCollisions(goods, context.letterStandardIndex)) {
             Komunikat("[" + operation +
@@ -83,13 +80,13 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
             batch.ItemDone(false);
             break;
         }
-        const std::optional<ExportGood> good = reader.Find(asort);
+        const std::optional<ExportGood> good = reader->Find(asort);
         if (!good) {
             // Deleted in the trading program since the list was loaded.
             lastResult_ = kNotCalledResult;
             const std::string message =
                 "[" + operation + Cp1250("] Brak towaru w kartotece (Asort=") + asort + ")";
-            AppendErrorReportLine(DatedErrorLine(message));
+            errorReport_.Append(DatedErrorLine(message));
             Komunikat(message, true);
         } else {
             if (!AddInputRecord(GoodsRecordLine(*good, context))) {

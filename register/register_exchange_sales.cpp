@@ -46,8 +46,9 @@ class SymbolLookup {
             const auto found = codes_.find(line.code);
             return found == codes_.end() ? std::string() : found->second;
         }
-        const SeekAsortResult result = FSeekAsort(
-            DM(), CurrentKodyPath(), line.code, App().goodsTable, Trim(App().mainSettings.barKod));
+        const SeekAsortResult result =
+            FSeekAsort(DM(), CurrentKodyPath(), line.code, GoodsTableIdentifier(),
+                       App().mainSettings.barKod.Column());
         ean = result.ean;
         return result.asort;
     }
@@ -129,7 +130,7 @@ bool TfmE::ConvertSalesRead(const std::string& outputPath) {
         // and the code reset), and only for the codes this read holds.
         const SymbolLookup lookup(
             useEan, useEan ? RegisterCodeMap()
-                           : FetchRegisterCodes(DM(), App().goodsTable, codeColumn, codes));
+                           : FetchRegisterCodes(DM(), GoodsTableIdentifier(), codeColumn, codes));
         if (!EnsureDir(kasaDir) || !OpenTextFile(partPath, kRewrite, file)) {
             throw ConversionError(Cp1250("Nie można utworzyć pliku ") + partPath);
         }

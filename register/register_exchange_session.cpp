@@ -21,8 +21,7 @@ constexpr const char* kErrorDescriptionsFile = "koment.txt";
 }  // namespace
 
 void TfmE::InitElzab() {
-    AppState& app = App();
-    app.errorReportPath = app.workDir + "out" + kPathSeparator + "log.txt";
+    const AppState& app = App();
 
     // An existing file is the operator's and is never replaced.
     if (!FileExists(kModemCommandsFile) &&

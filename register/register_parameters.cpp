@@ -2,10 +2,13 @@
 
 #include "core/codepage.h"
 #include "core/ini_file.h"
+#include "core/operator.h"
 #include "core/text_utils.h"
 
 namespace rubso {
 namespace {
+
+constexpr const char* kPriceColumnWhat = "pola z ceną";
 
 constexpr const char* kMainSection = "Main";
 
@@ -74,9 +77,13 @@ RegisterParameters ReadRegisterParameters(const IniFile& ini, std::string_view s
     return p;
 }
 
-std::string PriceColumnOf(const RegisterParameters& parameters) {
+std::string PriceColumnText(const RegisterParameters& parameters) {
     const std::string column = Trim(parameters.cena);
     return column.empty() ? std::string("CENA_1") : column;
+}
+
+SqlIdentifier PriceColumnOf(const RegisterParameters& parameters) {
+    return SqlIdentifier::Require(PriceColumnText(parameters), kPriceColumnWhat);
 }
 
 std::vector<std::string> VatRateList(const RegisterParameters& parameters) {
@@ -128,6 +135,10 @@ bool SaveVatTable(IniFile& ini, std::string_view section, const RegisterParamete
 
 bool SavePriceColumn(IniFile& ini, std::string_view section, std::string_view priceColumn) {
     if (priceColumn.empty()) return false;
+    if (!IsPlainIdentifier(priceColumn)) {
+        ShowMessage(InvalidIdentifierMessage(priceColumn, kPriceColumnWhat));
+        return false;
+    }
     return ini.WriteString(section, "Cena", priceColumn);
 }
 

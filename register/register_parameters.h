@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/sql_identifier.h"
+
 namespace rubso {
 
 class IniFile;
@@ -54,8 +56,12 @@ RegisterParameters DefaultRegisterParameters();
 // to section "Main" when empty. Key names match without regard to case.
 RegisterParameters ReadRegisterParameters(const IniFile& ini, std::string_view section);
 
-// The price column to use: `cena` trimmed, "CENA_1" when that is empty.
-std::string PriceColumnOf(const RegisterParameters& parameters);
+// The price column as the settings name it: `cena` trimmed, "CENA_1" when
+// that is empty.
+std::string PriceColumnText(const RegisterParameters& parameters);
+// PriceColumnText as a column name for statements; InvalidIdentifierError
+// ("Niepoprawna nazwa pola z ceną: " + the text) when it is none.
+SqlIdentifier PriceColumnOf(const RegisterParameters& parameters);
 
 // VAT0..VAT6 in order: VAT group = position + 1.
 std::vector<std::string> VatRateList(const RegisterParameters& parameters);
@@ -72,7 +78,8 @@ bool SaveUnitTable(IniFile& ini, std::string_view section, const RegisterParamet
 // Leaving the VAT grid: VAT0 to VAT6.
 bool SaveVatTable(IniFile& ini, std::string_view section, const RegisterParameters& parameters);
 // Leaving the price column choice: writes `Cena` unless `priceColumn` is
-// empty (then nothing is written and false is returned).
+// empty or no column name (then nothing is written and false is returned;
+// a name that is no column is refused in a message box).
 bool SavePriceColumn(IniFile& ini, std::string_view section, std::string_view priceColumn);
 
 // The multiplexer channel list for a connection kind: one disabled channel

@@ -8,8 +8,9 @@ namespace rubso {
 GoodsLookup CatalogueGoodsLookup(TDM& dm) {
     return [&dm](std::int64_t code) {
         const AppState& app = App();
-        const SeekAsortResult found = FSeekAsort(dm, KodyTablePath(app.dataDir, app.registerNo),
-                                                 code, app.goodsTable, app.mainSettings.barKod);
+        const SeekAsortResult found =
+            FSeekAsort(dm, KodyTablePath(app.dataDir, app.registerNo), code, GoodsTableIdentifier(),
+                       app.mainSettings.barKod.Column());
         return GoodsMatch{found.asort, found.ean, found.vatRate, found.vatCode};
     };
 }

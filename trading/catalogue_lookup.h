@@ -10,9 +10,10 @@ class TDM;
 
 // A GoodsLookup that runs FSeekAsort with the code table of App().registerNo
 // in App().dataDir, App().goodsTable and the bar-code column
-// App().mainSettings.barKod, all read at each call. Database errors (a blank
-// or unknown bar-code column) are raised to the transfer, which stops. `dm`
-// must outlive the lookup.
+// App().mainSettings.barKod, all read at each call. A blank bar-code column,
+// one that names no column (InvalidIdentifierError) and database errors (an
+// unknown column) are raised to the transfer, which stops. `dm` must outlive
+// the lookup.
 GoodsLookup CatalogueGoodsLookup(TDM& dm);
 
 }  // namespace rubso

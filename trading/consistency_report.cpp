@@ -64,7 +64,7 @@ DuplicateGood ReadGood(const fb::ResultSet& row) {
 // not join: whether they repeat is one count, and their group lists the goods
 // whose value is an empty text.
 std::optional<std::vector<std::string>> SectionLines(TDM& dm, const Section& section,
-                                                     const std::string& table) {
+                                                     const SqlIdentifier& table) {
     std::vector<std::string> lines;
     bool anyGroup = false;
 
@@ -117,13 +117,19 @@ std::string RegisterCodeDetailLine(const DuplicateGood& good) {
     return "    " + PadRight(good.asort, 22) + PadRight(good.value, 7) + good.nazwa;
 }
 
+std::string ConsistencyReportPath(const std::string& dataDir) {
+    return dataDir + "Error.txt";
+}
+
 void Tdmu::ConsistencyReport() {
     BusyCursorScope busy;
-    AppState& app = App();
-    app.errorReportPath = app.dataDir + "Error.txt";
-    const std::string& table = app.goodsTable;
-    const std::string barcode =
-        IsBlank(app.mainSettings.barKod) ? std::string("kod_ean") : Trim(app.mainSettings.barKod);
+    const AppState& app = App();
+    // Names that name no column refuse the report before its file is touched.
+    const SqlIdentifier table = GoodsTableIdentifier();
+    const std::optional<SqlIdentifier> barcodeSetting = app.mainSettings.barKod.Column();
+    const SqlIdentifier barcode = barcodeSetting
+                                      ? *barcodeSetting
+                                      : SqlIdentifier::Require("kod_ean", "pola z kodem kreskowym");
 
     const std::vector<Section> sections = {
         {Cp1250("-- Powtarzające się nazwy"), "substring(%nazwa from 1 for 24)", "%nazwa", "", true,
@@ -136,7 +142,7 @@ void Tdmu::ConsistencyReport() {
     };
 
     TextFile file;
-    OpenTextFile(app.errorReportPath, kRewrite, file);
+    OpenTextFile(reportPath_, kRewrite, file);
     WriteTextLine("Raport " + DateTimeText(Clock::Now()), file);
     for (const Section& section : sections) {
         const auto lines = SectionLines(dm_, section, table);

@@ -137,7 +137,7 @@ void Tdmh::WriteDocument(std::int32_t package, const std::string& documentNumber
     rej.Numfak = rej.Nr_dok = rej.Nr_pz = documentNumber;
     rej.Data_faktury = rej.Data_wplywu = rej.Data_dwp = rej.Data_wpisu = rej.Term_zapl = saleDate;
 
-    if (!UsunPaczkeZMaga(package)) throw std::runtime_error(lastRemovalFailure_);
+    UsunPaczkeZMaga(package);
 
     TRekMaga maga;
     InitMaga(maga);
@@ -200,7 +200,7 @@ void Tdmh::WriteDocument(std::int32_t package, const std::string& documentNumber
         }
     }
 
-    if (!UsunPaczkeZRej(package, tblRejZaSp)) throw std::runtime_error(lastRemovalFailure_);
+    UsunPaczkeZRej(package, tblRejZaSp);
     AddRejZaSp(rej);
 }
 

@@ -355,8 +355,7 @@ void Tdmh::AddRejZaSp(const TRekRejZaSp& r) {
 
 // --- Removing a package -------------------------------------------------------------
 
-bool Tdmh::UsunPaczkeZMaga(std::int32_t package) {
-    lastRemovalFailure_.clear();
+void Tdmh::UsunPaczkeZMaga(std::int32_t package) {
     const std::vector<DesktopValue> key = {std::int64_t{package}};
     const char* working = "Maga";
     try {
@@ -387,31 +386,26 @@ bool Tdmh::UsunPaczkeZMaga(std::int32_t package) {
         tblMaga.Flush();
         working = "Kama";
         if (changedCards) tblKama.Flush();
-        return true;
     } catch (const std::exception& error) {
         const std::string text =
             Cp1250("Nieudana próba usunięcia paczki ") + std::to_string(package) + " " + working;
         WriteWorkLog(text);
         WriteWorkLog(error.what());
-        lastRemovalFailure_ = text + ": " + error.what();
-        return false;
+        throw DesktopTableError(text + ": " + error.what());
     }
 }
 
-bool Tdmh::UsunPaczkeZRej(std::int32_t package, DesktopTable& table) {
-    lastRemovalFailure_.clear();
+void Tdmh::UsunPaczkeZRej(std::int32_t package, DesktopTable& table) {
     const std::vector<DesktopValue> key = {std::int64_t{package}};
     try {
         while (table.Locate(kPackageColumn, key)) table.Delete();
         table.Flush();
-        return true;
     } catch (const std::exception& error) {
         const std::string text = Cp1250("Nieudana próba usunięcia paczki ") +
                                  std::to_string(package) + " " + table.FileName();
         WriteWorkLog(text);
         WriteWorkLog(error.what());
-        lastRemovalFailure_ = text + ": " + error.what();
-        return false;
+        throw DesktopTableError(text + ": " + error.what());
     }
 }
 

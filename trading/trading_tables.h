@@ -7,10 +7,17 @@
 // the goods file Asort.db in path + yearDirName. The year and month come from
 // the working date (SetWorkingDate), not from the sales date.
 //
-// Error convention: OpenHandel, CloseHandel and the two removals answer with
-// bool and write their failure to the work log (OpenHandel also to the
-// message field); the Add... calls raise DesktopTableError; WZ2Hndl never
-// raises and returns a TransferOutcome that says why it failed.
+// Error convention of the trading layer (trading/): the steps that write a
+// document (the Add... calls, the package removals, ExtractOdczyt) raise
+// (DesktopTableError for the tables), so the transfer has one place that
+// rolls the document back. OpenHandel and CloseHandel report their own
+// failure (OpenHandel in the message field, naming the table and its
+// directory; both in the work log) and answer with bool: the caller only
+// decides whether to go on. WZ2Hndl, the transfer, is the boundary towards
+// the operator: it never raises and returns a TransferOutcome whose reason
+// the command shows; RecoverInterruptedTransfers shows each failure and goes
+// on. The consistency report (consistency_report.h) raises fb::FbError and
+// InvalidIdentifierError for the application-wide handler.
 //
 // The tables have no transactions. WZ2Hndl writes under a rollback journal
 // (db/desktop/desktop_journal.h) in the month directory: the document is
@@ -134,12 +141,12 @@ class Tdmh {
     // stock cards (Przychody for a row whose Robr is 1, Rozchody otherwise); a
     // row whose card is missing is removed all the same. On a failure logs
     // "Nieudana próba usunięcia paczki " + package + " " + "Maga" or "Kama"
-    // and the message, stops and returns false; LastRemovalFailure() says why.
-    bool UsunPaczkeZMaga(std::int32_t package);
+    // and the message, stops and raises DesktopTableError with that text,
+    // ": " and the message.
+    void UsunPaczkeZMaga(std::int32_t package);
     // Removes every row of the package from `table` (a register table). On a
-    // failure logs the same text with the table's file name; false.
-    bool UsunPaczkeZRej(std::int32_t package, DesktopTable& table);
-    const std::string& LastRemovalFailure() const { return lastRemovalFailure_; }
+    // failure logs and raises the same with the table's file name.
+    void UsunPaczkeZRej(std::int32_t package, DesktopTable& table);
 
     // One sales-read line: the symbol from field 3 looked up in the goods file
     // (rate: the whole part of its VAT column, code: the rate in two digits,
@@ -203,7 +210,6 @@ class Tdmh {
     DesktopJournal journal_;
     bool journalEnabled_ = true;
     std::string lastOpenFailure_;
-    std::string lastRemovalFailure_;
 };
 
 }  // namespace rubso

@@ -83,7 +83,7 @@ void SaveTransferSettings(const TransferParameterValues& values) {
         ini.WriteBool(kMain, "UseEAN", values.useEan);
     }
     app.mainSettings.asorPth = WithTrailingSeparator(values.path);
-    app.mainSettings.barKod = values.barKod;
+    app.mainSettings.barKod = BarCodeSetting(values.barKod);
     app.mainSettings.useEan = values.useEan;
     app.mainSettings.typDokum = IsBlank(values.typDokum) ? std::string("WZ") : values.typDokum;
     app.letterStandard = values.standLiter;
@@ -113,9 +113,15 @@ PathChange ChooseTradingPath(TransferParameterValues& values, const std::string&
     return change;
 }
 
-void LeaveBarcodeColumn(TransferParameterValues& values, const std::string& text) {
-    if (!IsBlank(text)) values.barKod = text;
+bool LeaveBarcodeColumn(TransferParameterValues& values, const std::string& text) {
+    const ColumnSetting column = BarCodeSetting(text);
+    if (!column.IsValid()) {
+        ShowMessage(column.Refusal());
+        return false;
+    }
+    if (!column.IsBlank()) values.barKod = text;
     SaveTransferSettings(values);
+    return true;
 }
 
 bool LeaveLetterStandard(TransferParameterValues& values, const std::string& text,
@@ -151,7 +157,7 @@ CatalogueColumns SplitCatalogueColumns(const std::vector<std::string>& columnNam
     return columns;
 }
 
-CatalogueColumns ReadCatalogueColumns(TDM& dm, const std::string& goodsTable,
+CatalogueColumns ReadCatalogueColumns(TDM& dm, const SqlIdentifier& goodsTable,
                                       const std::string& barKod) {
     std::vector<std::string> names;
     try {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/sql_identifier.h"
 #include "trading/trading_records.h"
 
 namespace rubso {
@@ -80,8 +81,9 @@ PathChange LeaveTradingPath(TransferParameterValues& values);
 PathChange ChooseTradingPath(TransferParameterValues& values, const std::string& folder);
 
 // Leaving the bar-code combo box: a text that is not blank becomes the
-// column; the values are saved.
-void LeaveBarcodeColumn(TransferParameterValues& values, const std::string& text);
+// column; the values are saved. A text that names no column (blanks around
+// it aside) is refused in a message box and nothing is saved (false).
+bool LeaveBarcodeColumn(TransferParameterValues& values, const std::string& text);
 
 // Leaving the letter-standard combo box with its text and the selected item
 // (0 "Mazovia", 1 "Latin 2", 2 "Bez polskich liter", -1 typed). The index
@@ -109,7 +111,7 @@ CatalogueColumns SplitCatalogueColumns(const std::vector<std::string>& columnNam
 // The columns of `goodsTable` in the shared database, read through TDM's
 // general query; opened stays false (and the lists empty) when the table
 // cannot be read.
-CatalogueColumns ReadCatalogueColumns(TDM& dm, const std::string& goodsTable,
+CatalogueColumns ReadCatalogueColumns(TDM& dm, const SqlIdentifier& goodsTable,
                                       const std::string& barKod);
 
 }  // namespace rubso

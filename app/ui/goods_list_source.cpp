@@ -13,7 +13,7 @@ namespace rubso {
 std::vector<GoodsListRow> DatabaseGoodsListSource::Goods(const GoodsListFilter& filter) {
     const std::string& table = App().goodsTable;
     try {
-        return FetchGoodsList(DM(), table, CurrentPriceColumn(), filter,
+        return FetchGoodsList(DM(), GoodsTableIdentifier(), CurrentPriceColumn(), filter,
                               [] { CurrentOperator().ProcessPendingMessages(); });
     } catch (const fb::FbError&) {
         // A working year whose goods table the trading program has not made
@@ -28,11 +28,11 @@ std::vector<GoodsListRow> DatabaseGoodsListSource::Goods(const GoodsListFilter& 
 }
 
 std::vector<GoodsGroup> DatabaseGoodsListSource::Groups() {
-    return FetchGoodsGroups(DM(), App().groupsTable);
+    return FetchGoodsGroups(DM(), GroupsTableIdentifier());
 }
 
 std::vector<QDate> DatabaseGoodsListSource::PriceChangeDates() {
-    return FetchPriceChangeDates(DM(), App().goodsTable, CurrentPriceColumn());
+    return FetchPriceChangeDates(DM(), GoodsTableIdentifier(), CurrentPriceColumn());
 }
 
 int DatabaseGoodsListSource::LetterStandardIndex() const {

@@ -53,7 +53,7 @@ bool IsEnter(const QKeyEvent* event) {
 TfmLog::TfmLog(QWidget* parent) : QDialog(parent) {
     setObjectName("fmLog");
     setWindowTitle(FromCp1250(App().appTitle));
-    connectDatabase = [] { DM().BazaConnect(); };
+    connectDatabase = [] { return DM().BazaConnect(); };
     checkSchema = [](bool testowanieBazy) { AdministratorCheck(DM(), testowanieBazy); };
 
     auto* about = new QGroupBox(QStringLiteral("Informacja o programie"), this);
@@ -181,8 +181,8 @@ void TfmLog::Enter() {
 
     {
         BusyCursorScope busy;
-        connectDatabase();
-        if (app.connectResult == 0 && app.dbUser == kAdministrator) {
+        app.connectResult = connectDatabase();
+        if (app.connectResult == ConnectResult::Connected && app.dbUser == kAdministrator) {
             // AdministratorCheck writes "Sprawdzanie bazy ..." to the work log.
             ShowInfo(QStringLiteral("Sprawdzanie bazy ..."), QColor(0, 0, 160));
             checkSchema(test_->isVisible() && test_->isChecked());
@@ -190,15 +190,15 @@ void TfmLog::Enter() {
     }
 
     switch (app.connectResult) {
-        case 0:
+        case ConnectResult::Connected:
             info_->hide();
             finished_ = true;
             accept();
             break;
-        case 1:
-        case 2: {
-            const std::string refusal =
-                Cp1250("Brak dostępu do bazy (") + std::to_string(app.connectResult) + ")";
+        case ConnectResult::CredentialsRefused:
+        case ConnectResult::ConnectionRefused: {
+            const std::string refusal = Cp1250("Brak dostępu do bazy (") +
+                                        std::to_string(ConnectResultCode(app.connectResult)) + ")";
             ShowInfo(FromCp1250(refusal), QColor(192, 0, 0));
             WriteWorkLog(refusal);
             pathLabel_->show();
@@ -207,7 +207,8 @@ void TfmLog::Enter() {
             user_->setFocus();
             break;
         }
-        default:
+        case ConnectResult::NotFinished:
+        case ConnectResult::AdministratorSetupFailed:
             app.quitRequested = true;
             finished_ = true;
             reject();

@@ -2,11 +2,13 @@
 // The login dialog (TfmLog): confirms or changes the connection string, user
 // name and password, connects, and for the administrator brings the schema
 // up to the program's version before the main window opens. Its outcome is
-// App().connectResult (0: connected) and App().quitRequested (the program
-// must end).
+// App().connectResult (ConnectResult::Connected) and App().quitRequested
+// (the program must end).
 
 #include <QDialog>
 #include <functional>
+
+#include "core/app_state.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -22,7 +24,8 @@ class TfmLog : public QDialog {
 
     // The connection and the administrator's check; replaceable for tests.
     // By default TDM::BazaConnect on DM() and AdministratorCheck(DM(), box).
-    std::function<void()> connectDatabase;
+    // The connection reports a refusal itself and returns the outcome.
+    std::function<ConnectResult()> connectDatabase;
     std::function<void(bool testowanieBazy)> checkSchema;
 
     // Opening: ends at once when App().quitRequested is set; otherwise the

@@ -326,7 +326,7 @@ void TFrm::ConnectCommands() {
 void TFrm::FormCreate(const LoginRunner& login) {
     AppState& app = App();
     app.quitRequested = false;
-    app.connectResult = -1;
+    app.connectResult = ConnectResult::NotFinished;
     if (login) login(this);
     if (!app.quitRequested) return;
     try {
@@ -508,8 +508,7 @@ void TFrm::PCtrlMainChange() {
             break;
         case kErrorReportPage:
             app.helpContext = kErrorReportTopic;
-            errorReport_->Clear();
-            errorReport_->ShowFile(app.errorReportPath, "Brak raportu");
+            ShowErrorReport(operations_.ExchangeReportPath());
             break;
         default:
             break;

@@ -13,6 +13,20 @@
 // meanwhile waits until the command has ended. Buttons a command disables
 // are enabled again on every exit path.
 //
+// Error convention of the window layer (app/ui/): what an operation reports
+// itself arrives through the operator seam; what it raises ends the command
+// in RunUiCommand (work log, message box, the command's name), and the
+// windows do not catch it. Two places differ: each start-up step goes to
+// the handler on its own, so one failing step does not stop the others, and
+// the goods list says a missing goods table in Polish instead of the
+// server's text. The windows check the operator's input before an operation
+// runs, with a message box in Polish.
+//
+// The "Raport o błędach" page shows one error report at a time: the
+// register exchange's whenever the page is brought to the front, the
+// goods-file test's right after that test has run. Clearing and printing
+// act on the report the page shows.
+//
 // A batch (a command working through a list) shows its progress in the
 // bottom row with a stop button; the stop button, Esc, closing the window
 // and a termination signal all ask it to stop after the current item.
@@ -178,6 +192,10 @@ class TFrm : public QWidget, public Operator {
     void aHistoriaPracyExecute();
     void aZerujRaportExecute();
     void aWydrukRaportuExecute();
+    // Shows the error report at `path` on the report page.
+    void ShowErrorReport(const std::string& path);
+    // The report the page shows; the exchange's before any was shown.
+    const std::string& ShownErrorReport();
     void btnExitClick();
     void LoadRegisterCodes();
     void ShowWorkPage(int page);
@@ -194,6 +212,7 @@ class TFrm : public QWidget, public Operator {
     bool closePending_ = false;
     bool closing_ = false;
     bool reloadGroups_ = false;
+    std::string shownReport_;
     int busyDepth_ = 0;
     bool batchRunning_ = false;
     bool stopRequested_ = false;

@@ -253,10 +253,21 @@ void TFrm::btnMenuClick() {
     errorReport_->Menu()->popup(button->mapToGlobal(QPoint(button->width(), 0)));
 }
 
+void TFrm::ShowErrorReport(const std::string& path) {
+    shownReport_ = path;
+    errorReport_->Clear();
+    errorReport_->ShowFile(path, "Brak raportu");
+}
+
+const std::string& TFrm::ShownErrorReport() {
+    if (shownReport_.empty()) shownReport_ = operations_.ExchangeReportPath();
+    return shownReport_;
+}
+
 void TFrm::aTestKartotekiExecute() {
     errorReport_->Clear();
     operations_.GoodsFileTest();
-    errorReport_->ShowFile(App().errorReportPath, "Brak raportu");
+    ShowErrorReport(operations_.GoodsFileTestReportPath());
 }
 
 void TFrm::aHistoriaPracyExecute() {
@@ -266,15 +277,16 @@ void TFrm::aHistoriaPracyExecute() {
 
 void TFrm::aZerujRaportExecute() {
     errorReport_->Clear();
-    DeleteFileIfExists(App().errorReportPath);
+    DeleteFileIfExists(ShownErrorReport());
 }
 
 void TFrm::aWydrukRaportuExecute() {
+    const std::string& report = ShownErrorReport();
     if (openInEditor) {
-        openInEditor(App().errorReportPath);
+        openInEditor(report);
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromCp1250(App().errorReportPath)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromCp1250(report)));
 }
 
 void TFrm::btnExitClick() {

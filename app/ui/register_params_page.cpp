@@ -291,7 +291,7 @@ void TfmParamE::Load() {
     kierWz_->setText(Q(p.kierWz));
     nrRej_->setText(Q(p.nrRej));
     // The stored price column wins over whatever the goods list shows.
-    cena_->setCurrentIndex(cena_->findText(Q(PriceColumnOf(p))));
+    cena_->setCurrentIndex(cena_->findText(Q(PriceColumnText(p))));
     for (int row = 0; row < kRegisterUnitCount; ++row) {
         const auto i = static_cast<std::size_t>(row);
         units_->setItem(row, 1, new QTableWidgetItem(Q(p.unitCodes[i])));

@@ -133,7 +133,10 @@ void TfmPOE::FolderChosen() {
 }
 
 void TfmPOE::BarcodeLeft() {
-    LeaveBarcodeColumn(values_, ToCp1250(barKod_->currentText()));
+    // A refused name gives way to the stored one, which stays in force.
+    if (!LeaveBarcodeColumn(values_, ToCp1250(barKod_->currentText()))) {
+        barKod_->setCurrentText(FromCp1250(values_.barKod));
+    }
 }
 
 void TfmPOE::LetterStandardLeft() {

@@ -63,7 +63,7 @@ int WindowOperations::ReadListChoice() {
 
 void WindowOperations::StoreListChoiceAndDisconnect(int choice) {
     TDM& dm = DM();
-    if (App().connectResult != 0 || !dm.IBBaza.IsConnected()) return;
+    if (App().connectResult != ConnectResult::Connected || !dm.IBBaza.IsConnected()) return;
     try {
         WriteParI(dm, "FW", choice, kLocation, kSection);
     } catch (const fb::FbError& e) {
@@ -113,7 +113,7 @@ void WindowOperations::AssignRegisterCodes(const std::vector<std::string>& ticke
 }
 
 bool WindowOperations::ResetRegisterCodes(CodeResetValue value) {
-    return ZerujKodyKasy(DM(), App().goodsTable, value);
+    return ZerujKodyKasy(DM(), GoodsTableIdentifier(), value);
 }
 
 std::vector<RegisterCodeRow> WindowOperations::RegisterCodes() {
@@ -133,11 +133,19 @@ std::optional<std::vector<std::string>> WindowOperations::ReadRegisterGoods() {
 }
 
 CatalogueColumns WindowOperations::ReadCatalogueColumns(const std::string& barKod) {
-    return rubso::ReadCatalogueColumns(DM(), App().goodsTable, barKod);
+    return rubso::ReadCatalogueColumns(DM(), GoodsTableIdentifier(), barKod);
 }
 
 void WindowOperations::GoodsFileTest() {
-    Tdmu(DM()).ConsistencyReport();
+    Tdmu(DM(), GoodsFileTestReportPath()).ConsistencyReport();
+}
+
+std::string WindowOperations::ExchangeReportPath() const {
+    return exchange_ ? exchange_->ErrorReportPath() : ExchangeErrorReportPath(App().workDir);
+}
+
+std::string WindowOperations::GoodsFileTestReportPath() const {
+    return ConsistencyReportPath(App().dataDir);
 }
 
 }  // namespace rubso

@@ -88,8 +88,14 @@ class WindowOperations {
     virtual CatalogueColumns ReadCatalogueColumns(const std::string& barKod);
 
     // --- Reports -----------------------------------------------------------------
-    // The goods-file consistency test; writes the error report.
+    // The goods-file consistency test; writes its report
+    // (GoodsFileTestReportPath).
     virtual void GoodsFileTest();
+    // The two error reports the "Raport o błędach" page shows: the register
+    // exchange's (every failure of a register command) and the goods-file
+    // test's. Each operation writes only its own.
+    virtual std::string ExchangeReportPath() const;
+    virtual std::string GoodsFileTestReportPath() const;
 
   protected:
     TfmE& Exchange();

@@ -13,11 +13,12 @@
 // (CodePage()) tells callers how to convert them. Column names match without
 // regard to letter case.
 //
-// Errors: every operation that fails raises DesktopTableError, whose message
-// names the table file and the field; the operation has then changed nothing
-// in the file, except when the file itself failed (a write error), after which
-// only Close is allowed. Locate and Eof answer with bool; no other call
-// reports failure by its result.
+// Error convention of the desktop-table layer (db/desktop/): every operation
+// that fails raises DesktopTableError, whose message names the table file and
+// the field; the operation has then changed nothing in the file, except when
+// the file itself failed (a write error), after which only Close is allowed.
+// Locate and Eof answer with bool; no other call reports failure by its
+// result.
 //
 // Writing is refused, and the file left untouched, when the table:
 // - was opened read-only;

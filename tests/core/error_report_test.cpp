@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
-#include "core/app_state.h"
 #include "core/clock.h"
 #include "tests/support/temp_dir.h"
 
@@ -25,18 +25,10 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 
 class ErrorReportTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        saved_ = App();
-        App().errorReportPath = dir_.File("Error.txt");
-    }
-    void TearDown() override { App() = saved_; }
-
     std::string Report() const { return ReadBytes(dir_.File("Error.txt")); }
 
     test::TempDir dir_;
-
-  private:
-    AppState saved_;
+    ErrorReport report_{dir_.File("Error.txt")};
 };
 
 TEST(DatedErrorLineTest, PutsDateTimeAndColonInFront) {
@@ -51,64 +43,63 @@ TEST(DatedErrorLineTest, AtMidnightShowsTheDateAlone) {
 
 TEST_F(ErrorReportTest, AppendCreatesAMissingReport) {
     ASSERT_FALSE(std::filesystem::exists(dir_.File("Error.txt")));
-    EXPECT_TRUE(AppendErrorReportLine("first entry"));
+    EXPECT_TRUE(report_.Append("first entry"));
     EXPECT_EQ("first entry\r\n", Report());
 }
 
 TEST_F(ErrorReportTest, AppendKeepsEarlierEntriesAndWritesLinesInOrder) {
     WriteBytes(dir_.File("Error.txt"), "old\r\n");
-    EXPECT_TRUE(AppendErrorReportLines({"a", "", "b"}));
+    EXPECT_TRUE(report_.Append(std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ("old\r\na\r\n\r\nb\r\n", Report());
 }
 
 TEST_F(ErrorReportTest, ReportDeletedWhileRunningIsStartedAgainByTheNextEntry) {
-    AppendErrorReportLine("before clearing");
+    report_.Append("before clearing");
     std::filesystem::remove(dir_.File("Error.txt"));
-    EXPECT_TRUE(AppendErrorReportLine("after clearing"));
-    EXPECT_TRUE(AppendErrorReportLine("later"));
+    EXPECT_TRUE(report_.Append("after clearing"));
+    EXPECT_TRUE(report_.Append("later"));
     EXPECT_EQ("after clearing\r\nlater\r\n", Report());
 }
 
-TEST_F(ErrorReportTest, WritersFollowTheCurrentPath) {
-    AppendErrorReportLine("data dir");
-    std::filesystem::create_directory(dir_.File("out"));
-    App().errorReportPath = dir_.File("out/log.txt");
-    AppendErrorReportLine("register exchange");
+TEST_F(ErrorReportTest, EachReportWritesOnlyItsOwnFileMakingItsDirectory) {
+    const ErrorReport exchange(dir_.File("out/log.txt"));
+    report_.Append("data dir");
+    EXPECT_TRUE(exchange.Append("register exchange"));
     EXPECT_EQ("data dir\r\n", Report());
     EXPECT_EQ("register exchange\r\n", ReadBytes(dir_.File("out/log.txt")));
 }
 
 TEST_F(ErrorReportTest, RewriteReplacesTheWholeReport) {
     WriteBytes(dir_.File("Error.txt"), "old 1\r\nold 2\r\n");
-    EXPECT_TRUE(RewriteErrorReport({"new"}));
+    EXPECT_TRUE(report_.Rewrite({"new"}));
     EXPECT_EQ("new\r\n", Report());
 }
 
 TEST_F(ErrorReportTest, RewriteWithNoLinesLeavesAnEmptyFile) {
     WriteBytes(dir_.File("Error.txt"), "old\r\n");
-    EXPECT_TRUE(RewriteErrorReport({}));
+    EXPECT_TRUE(report_.Rewrite({}));
     EXPECT_TRUE(std::filesystem::exists(dir_.File("Error.txt")));
     EXPECT_EQ("", Report());
 }
 
 TEST_F(ErrorReportTest, ReportUnderARegularFileFailsWithoutRaising) {
     WriteBytes(dir_.File("plain"), "x");
-    App().errorReportPath = dir_.File("plain/Error.txt");
-    EXPECT_FALSE(AppendErrorReportLine("lost"));
-    EXPECT_FALSE(RewriteErrorReport({"lost"}));
+    const ErrorReport report(dir_.File("plain/Error.txt"));
+    EXPECT_FALSE(report.Append("lost"));
+    EXPECT_FALSE(report.Rewrite({"lost"}));
     EXPECT_EQ("x", ReadBytes(dir_.File("plain")));
 }
 
 TEST_F(ErrorReportTest, ReportPathThatIsADirectoryFailsWithoutRaising) {
     std::filesystem::create_directory(dir_.File("Error.txt"));
-    EXPECT_FALSE(AppendErrorReportLine("lost"));
+    EXPECT_FALSE(report_.Append("lost"));
     EXPECT_TRUE(std::filesystem::is_directory(dir_.File("Error.txt")));
 }
 
 TEST_F(ErrorReportTest, EmptyPathWritesNothing) {
-    App().errorReportPath.clear();
-    EXPECT_FALSE(AppendErrorReportLine("lost"));
-    EXPECT_FALSE(RewriteErrorReport({"lost"}));
+    const ErrorReport report{std::string()};
+    EXPECT_FALSE(report.Append("lost"));
+    EXPECT_FALSE(report.Rewrite({"lost"}));
 }
 
 }  // namespace

@@ -63,7 +63,6 @@ TEST_F(InstallationSettingsTest, LoadPlacesEverythingUnderTheProgramDirectory) {
     EXPECT_EQ(dir_.Path(), App().appDir);
     EXPECT_EQ(dir_.Path() + "Dane/", App().dataDir);
     EXPECT_TRUE(fs::is_directory(dir_.File("Dane")));
-    EXPECT_EQ(dir_.Path() + "Dane/Error.txt", App().errorReportPath);
     EXPECT_EQ(dir_.Path() + "Dane/H_202403.txt", WorkLogPath());
     ASSERT_NE(nullptr, App().iniFile);
     EXPECT_EQ(dir_.File("rubso.INI"), App().iniFile->FileName());
@@ -345,7 +344,7 @@ class MainSettingsTest : public InstallationSettingsTest {
 TEST_F(MainSettingsTest, MissingKeysGiveTheDefaults) {
     LoadWith("");
     EXPECT_EQ("", App().mainSettings.asorPth);
-    EXPECT_EQ("", App().mainSettings.barKod);
+    EXPECT_EQ("", App().mainSettings.barKod.Text());
     EXPECT_EQ("WZ", App().mainSettings.typDokum);
     EXPECT_FALSE(App().mainSettings.useEan);
     EXPECT_EQ("", App().letterStandard);
@@ -355,7 +354,7 @@ TEST_F(MainSettingsTest, MissingKeysGiveTheDefaults) {
 TEST_F(MainSettingsTest, ReadsTheMainSectionWhateverItsLetterCase) {
     LoadWith("[MAIN]\r\nasorpth=C:\\ANVO\r\nBARKOD=KOD_EAN\r\ntypdokum=PA\r\nUseEan=1\r\n");
     EXPECT_EQ("C:\\ANVO\\", App().mainSettings.asorPth);
-    EXPECT_EQ("KOD_EAN", App().mainSettings.barKod);
+    EXPECT_EQ("KOD_EAN", App().mainSettings.barKod.Text());
     EXPECT_EQ("PA", App().mainSettings.typDokum);
     EXPECT_TRUE(App().mainSettings.useEan);
 }

@@ -26,7 +26,7 @@ class ParameterStoreTest : public test::TdmTestBase {
         for (const std::string& statement : fixture::ParametryDdl()) db_.Execute({statement});
         LogInAs("sysdba", db_.Server().password);  // no administrator's setup
         dm_.BazaConnect();
-        ASSERT_EQ(App().connectResult, 0);
+        ASSERT_EQ(App().connectResult, ConnectResult::Connected);
     }
 
     std::int64_t Rows() const { return Count("select count(*) from PARAMETRY"); }
@@ -222,7 +222,7 @@ class ParameterStoreWithoutTableTest : public test::TdmTestBase {
     void SetUp() override {
         LogInAs("sysdba", db_.Server().password);
         dm_.BazaConnect();
-        ASSERT_EQ(App().connectResult, 0);
+        ASSERT_EQ(App().connectResult, ConnectResult::Connected);
     }
 };
 

@@ -551,7 +551,8 @@ TEST_P(NewYearPassTest, CreatesTheYearsProcedureAndGoodsIndex) {
     if (GetParam().cashier) {
         LogInAs("KASJER", KasjerInitialPassword());
         dm_.BazaConnect();
-        ASSERT_EQ(App().connectResult, 0) << ::testing::PrintToString(Shown());
+        ASSERT_EQ(App().connectResult, ConnectResult::Connected)
+            << ::testing::PrintToString(Shown());
     }
 
     Clock::SetFixed(QDateTime(QDate(next, 1, 2), QTime(8, 0)));

@@ -72,7 +72,7 @@ TEST_F(BazaConnectTest, FirstAdministratorLoginCreatesRoleUserAndGrant) {
 
     dm_.BazaConnect();
 
-    EXPECT_EQ(App().connectResult, 0);
+    EXPECT_EQ(App().connectResult, ConnectResult::Connected);
     EXPECT_TRUE(dm_.IBBaza.IsConnected());
     EXPECT_EQ(AdministratorRoles(), 1);
     EXPECT_TRUE(CashierExists());
@@ -97,7 +97,7 @@ TEST_F(BazaConnectTest, FourAdministratorsLoggingInAtOnceOnANewDatabaseAllGetIn)
 TEST_F(BazaConnectTest, CreatedCashierHasTheNamesAndLogsInWithTheAdministratorRole) {
     DeleteCashier();
     dm_.BazaConnect();
-    ASSERT_EQ(App().connectResult, 0);
+    ASSERT_EQ(App().connectResult, ConnectResult::Connected);
 
     fb::ServiceManager service;
     service.Attach(fb::ServiceServerName(db_.Path()), db_.Server().user, db_.Server().password);
@@ -111,7 +111,7 @@ TEST_F(BazaConnectTest, CreatedCashierHasTheNamesAndLogsInWithTheAdministratorRo
     TDM cashier;
     LogInAs("KASJER", KasjerInitialPassword());
     cashier.BazaConnect();
-    EXPECT_EQ(App().connectResult, 0);
+    EXPECT_EQ(App().connectResult, ConnectResult::Connected);
     cashier.IBQdm.SetSql("select current_user as u, current_role as r from rdb$database");
     cashier.IBQdm.Open();
     EXPECT_EQ(cashier.IBQdm.Row().AsString("u"), "KASJER");
@@ -122,7 +122,7 @@ TEST_F(BazaConnectTest, CreatedCashierHasTheNamesAndLogsInWithTheAdministratorRo
 
 TEST_F(BazaConnectTest, SecondAdministratorLoginOnlyRepeatsTheGrant) {
     dm_.BazaConnect();
-    ASSERT_EQ(App().connectResult, 0);
+    ASSERT_EQ(App().connectResult, ConnectResult::Connected);
     db_.Execute({"revoke ADMINISTRATOR from KASJER"});
     ASSERT_EQ(CashierAdminGrants(), 0);
 
@@ -131,7 +131,7 @@ TEST_F(BazaConnectTest, SecondAdministratorLoginOnlyRepeatsTheGrant) {
 
     // A second "create role" or a second user would have failed: a message,
     // or connectResult 3.
-    EXPECT_EQ(App().connectResult, 0);
+    EXPECT_EQ(App().connectResult, ConnectResult::Connected);
     EXPECT_EQ(AdministratorRoles(), 1);
     EXPECT_EQ(CashierAdminGrants(), 1);
     EXPECT_EQ(operator_->MessageTexts(), std::vector<std::string>{});
@@ -145,7 +145,7 @@ TEST_F(BazaConnectTest, LowerCaseSysdbaIsNoAdministrator) {
 
     dm_.BazaConnect();
 
-    EXPECT_EQ(App().connectResult, 0);
+    EXPECT_EQ(App().connectResult, ConnectResult::Connected);
     // The role was requested, and none of the setup ran: no grant to KASJER.
     dm_.IBQdm.SetSql("select current_role as r from rdb$database");
     dm_.IBQdm.Open();
@@ -160,7 +160,7 @@ TEST_F(BazaConnectTest, AdministratorAsksForNoRole) {
 
     dm_.BazaConnect();
 
-    EXPECT_EQ(App().connectResult, 0);
+    EXPECT_EQ(App().connectResult, ConnectResult::Connected);
     dm_.IBQdm.SetSql("select current_role as r from rdb$database");
     dm_.IBQdm.Open();
     EXPECT_EQ(dm_.IBQdm.Row().AsString("r"), "NONE");
@@ -170,7 +170,7 @@ TEST_F(BazaConnectTest, AdministratorAsksForNoRole) {
 TEST_F(BazaConnectTest, LowerCaseSysdbaCreatesNoRole) {
     LogInAs("sysdba", db_.Server().password);
     dm_.BazaConnect();
-    EXPECT_EQ(App().connectResult, 0);
+    EXPECT_EQ(App().connectResult, ConnectResult::Connected);
     EXPECT_EQ(AdministratorRoles(), 0);
 }
 
@@ -180,7 +180,7 @@ TEST_F(BazaConnectTest, WrongPasswordIsRefusedByTheService) {
     dm_.BazaConnect();
 
     const std::string message = Cp1250("Błędna nazwa użytkownika lub hasło");
-    EXPECT_EQ(App().connectResult, 1);
+    EXPECT_EQ(App().connectResult, ConnectResult::CredentialsRefused);
     EXPECT_FALSE(dm_.IBBaza.IsConnected());
     EXPECT_EQ(operator_->MessageTexts(), std::vector<std::string>{message});
     EXPECT_EQ(LogEntries(), std::vector<std::string>{message});
@@ -192,7 +192,7 @@ TEST_F(BazaConnectTest, UnreachableServerIsRefusedByTheService) {
 
     dm_.BazaConnect();
 
-    EXPECT_EQ(App().connectResult, 1);
+    EXPECT_EQ(App().connectResult, ConnectResult::CredentialsRefused);
     EXPECT_EQ(operator_->MessageTexts(),
               std::vector<std::string>{Cp1250("Błędna nazwa użytkownika lub hasło")});
 }
@@ -202,7 +202,7 @@ TEST_F(BazaConnectTest, MissingDatabaseShowsTheServersMessage) {
 
     dm_.BazaConnect();
 
-    EXPECT_EQ(App().connectResult, 2);
+    EXPECT_EQ(App().connectResult, ConnectResult::ConnectionRefused);
     EXPECT_FALSE(dm_.IBBaza.IsConnected());
     const auto shown = operator_->MessageTexts();
     ASSERT_EQ(shown.size(), 1u);
@@ -216,13 +216,13 @@ TEST_F(BazaConnectTest, CashierWithoutTheRoleStillConnects) {
     // A user without the grant asks for the role all the same; the server
     // lets it in without a role.
     dm_.BazaConnect();
-    ASSERT_EQ(App().connectResult, 0);
+    ASSERT_EQ(App().connectResult, ConnectResult::Connected);
     db_.Execute({"revoke ADMINISTRATOR from KASJER"});
 
     TDM cashier;
     LogInAs("KASJER", KasjerInitialPassword());
     cashier.BazaConnect();
-    EXPECT_EQ(App().connectResult, 0);
+    EXPECT_EQ(App().connectResult, ConnectResult::Connected);
     cashier.IBQdm.SetSql("select current_role as r from rdb$database");
     cashier.IBQdm.Open();
     EXPECT_EQ(cashier.IBQdm.Row().AsString("r"), "NONE");
@@ -237,7 +237,7 @@ class RunnerTest : public TdmTestBase {
         db_.Execute({"create table T (A integer not null primary key, B varchar(20))"});
         LogInAs("sysdba", db_.Server().password);  // no administrator's setup
         dm_.BazaConnect();
-        ASSERT_EQ(App().connectResult, 0);
+        ASSERT_EQ(App().connectResult, ConnectResult::Connected);
     }
     std::int64_t RowsOfT() const { return Count("select count(*) from T"); }
 };
@@ -592,7 +592,7 @@ class ConnectionLossTest : public TdmTestBase {
         for (const std::string& statement : fixture::ParametryDdl()) db_.Execute({statement});
         LogInAs("sysdba", db_.Server().password);  // no administrator's setup
         dm_.BazaConnect();
-        ASSERT_EQ(App().connectResult, 0);
+        ASSERT_EQ(App().connectResult, ConnectResult::Connected);
         SetDM(&dm_);
         ASSERT_TRUE(RunCommand([&] { WriteParS(dm_, "A", "1", "GLOBAL", "RUBSA"); }));
     }

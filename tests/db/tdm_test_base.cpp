@@ -36,7 +36,8 @@ void TdmTestBase::LogInAs(const std::string& user, const std::string& password) 
 void TdmTestBase::ConnectAsAdministrator() {
     LogInAs(db_.Server().user, db_.Server().password);
     dm_.BazaConnect();
-    ASSERT_EQ(App().connectResult, 0) << ::testing::PrintToString(operator_->MessageTexts());
+    ASSERT_EQ(App().connectResult, ConnectResult::Connected)
+        << ::testing::PrintToString(operator_->MessageTexts());
 }
 
 void TdmTestBase::AttachAsTradingOwner(fb::Attachment& attachment) const {

@@ -86,16 +86,16 @@ TEST_P(CodeAssignment, ShortNameIsTheFirstEighteenCharacters) {
 
 TEST_P(CodeAssignment, ZeroingStoresZeroInTheColumnsFormAndCtrlF10StoresNull) {
     AddGoods({MakeGood("A", "Towar A", 1.0, 7)});
-    ASSERT_TRUE(ZerujKodyKasy(dm_, App().goodsTable, CodeResetValue::Zero));
+    ASSERT_TRUE(ZerujKodyKasy(dm_, GoodsTableIdentifier(), CodeResetValue::Zero));
     EXPECT_EQ(Stored(0), StoredKodKasa("A"));
     EXPECT_EQ(0, KodKasaOf("A"));
-    ASSERT_TRUE(ZerujKodyKasy(dm_, App().goodsTable, CodeResetValue::Null));
+    ASSERT_TRUE(ZerujKodyKasy(dm_, GoodsTableIdentifier(), CodeResetValue::Null));
     EXPECT_EQ("<null>", StoredKodKasa("A"));
 }
 
 TEST_P(CodeAssignment, ZeroedCodesAreGivenAgainFromOne) {
     AddGoods({MakeGood("A", "Towar A", 1.0, 7), MakeGood("B", "Towar B", 1.0, 9)});
-    ASSERT_TRUE(ZerujKodyKasy(dm_, App().goodsTable, CodeResetValue::Zero));
+    ASSERT_TRUE(ZerujKodyKasy(dm_, GoodsTableIdentifier(), CodeResetValue::Zero));
     EXPECT_EQ(2, e_.aInitKodKasaE({"SPO"}));
     EXPECT_EQ(1, KodKasaOf("A"));
     EXPECT_EQ(2, KodKasaOf("B"));

@@ -34,7 +34,6 @@ ProgramDir::ProgramDir() {
     app.workDir = dir_.Path();
     app.dataDir = dir_.Path() + "Dane" + kPathSeparator;
     EnsureDir(app.dataDir);
-    app.errorReportPath = app.dataDir + "Error.txt";
     app.iniFile = std::make_shared<IniFile>(dir_.Path() + "RUBSO.INI");
     app.appTitle = "ANVO_Soft             Wymiana danych z kasami ELZAB ";
     app.vatColumn = "Stawka_Vat";
@@ -59,7 +58,7 @@ int ProgramDir::Tool(std::initializer_list<std::string> args) {
 
 std::vector<std::string> ProgramDir::ErrorReportEntries() const {
     std::vector<std::string> entries;
-    for (const std::string& line : SplitLines(ReadBytes(App().errorReportPath))) {
+    for (const std::string& line : SplitLines(ReadBytes(ExchangeErrorReportPath(dir_.Path())))) {
         entries.push_back(line.size() >= kStampLength ? line.substr(kStampLength) : line);
     }
     return entries;

@@ -187,7 +187,7 @@ TEST_F(Reporting, ErrorNamesTheCodeItsDescriptionAndTheGood) {
     EXPECT_FALSE(e_.ErrorDescription(7).empty());
     EXPECT_EQ((test::RecordingOperator::Status{message, true}), operator_->statuses.back());
     EXPECT_EQ(std::vector<std::string>{message}, dir_.ErrorReportEntries());
-    EXPECT_EQ("16.03.2026 10:30:00: " + message + "\r\n", ReadBytes(App().errorReportPath));
+    EXPECT_EQ("16.03.2026 10:30:00: " + message + "\r\n", ReadBytes(e_.ErrorReportPath()));
 }
 
 TEST_F(Reporting, DescriptionIsTheKomentLineOfTheCodeRightAlignedInThree) {
@@ -223,7 +223,7 @@ TEST_F(Reporting, UnreadableKomentIsReportedAndLeavesDescriptionsEmpty) {
 TEST_F(Reporting, DeletedErrorReportIsStartedAfresh) {
     e_.SetLastResult(9);
     e_.LogCallResult("OSprzed");
-    fs::remove(App().errorReportPath);
+    fs::remove(e_.ErrorReportPath());
     e_.LogCallResult("OSprzed");
     EXPECT_EQ(1u, dir_.ErrorReportEntries().size());
 }
@@ -233,7 +233,7 @@ TEST_F(Reporting, DeletedErrorReportIsStartedAfresh) {
 using StartUp = test::ExchangeTest;
 
 TEST_F(StartUp, PreparesTheErrorReportDirectoriesAndModemCommands) {
-    EXPECT_EQ(dir_.Path() + "out/log.txt", App().errorReportPath);
+    EXPECT_EQ(dir_.Path() + "out/log.txt", e_.ErrorReportPath());
     EXPECT_TRUE(fs::is_directory(dir_.Path() + "in"));
     EXPECT_TRUE(fs::is_directory(dir_.Path() + "out"));
     EXPECT_EQ(

@@ -191,7 +191,7 @@ TEST_P(GoodsExport, BarCodeColumnOfTheSettingsIsSent) {
     fixture::Good good = MakeGood("MLEKO", "Mleko", 2.49, 12);
     good.kodEan = "123";
     AddGoods({good});
-    App().mainSettings.barKod = "KOD_EAN";
+    App().mainSettings.barKod = BarCodeSetting("KOD_EAN");
     std::vector<std::string> marked = {"MLEKO"};
     Export(marked, true);
     EXPECT_EQ(std::vector<std::string>{"$00012\tMleko\t1\t1\t249\t0000000000123"}, RegisterGoods());

@@ -166,7 +166,7 @@ TEST_F(SalesRead, ResetCodesAreSeenByTheNextRead) {
     StockTheShop();
     PlayTheDay();
     e_.ElzabSprz();
-    ASSERT_TRUE(ZerujKodyKasy(dm_, App().goodsTable, CodeResetValue::Zero));
+    ASSERT_TRUE(ZerujKodyKasy(dm_, GoodsTableIdentifier(), CodeResetValue::Zero));
     e_.ElzabSprz();
     EXPECT_EQ(
         "1;00012;;3;7.27;20260316;10:30\r\n1;00013;;0.5;2;20260316;10:30\r\n"
@@ -201,7 +201,7 @@ TEST_F(SalesRead, LookupByBarCodeGoesThroughTheCodeTable) {
     fixture::Good mleko = MakeGood("MLEKO", "Mleko", 2.49, 12, 8.0);
     mleko.kodEan = "5901234123457";
     AddGoods({mleko});
-    App().mainSettings.barKod = "KOD_EAN";
+    App().mainSettings.barKod = BarCodeSetting("KOD_EAN");
     App().mainSettings.useEan = true;
     std::vector<std::string> marked = {"MLEKO"};
     e_.aExpoTowarExecute(marked, {true, true});

@@ -84,9 +84,17 @@ TEST_F(RegisterParametersTest, EmptyPriceColumnChoiceKeepsTheStoredOne) {
     EXPECT_EQ("CENA_3", ReadRegisterParameters(ini_, "KASA 1").cena);
 }
 
+TEST_F(RegisterParametersTest, PriceColumnThatNamesNoColumnIsNeitherSavedNorUsed) {
+    ASSERT_TRUE(SavePriceColumn(ini_, "KASA 1", "CENA_3"));
+    EXPECT_FALSE(SavePriceColumn(ini_, "KASA 1", "CENA_1 from X; --"));
+    EXPECT_EQ("CENA_3", ReadRegisterParameters(ini_, "KASA 1").cena);
+    WriteBytes(path_, "[KASA 1]\r\nCena=CENA_1,haslo\r\n");  // edited by hand
+    EXPECT_THROW(PriceColumnOf(ReadRegisterParameters(ini_, "KASA 1")), InvalidIdentifierError);
+}
+
 TEST_F(RegisterParametersTest, BlankPriceColumnMeansCenaOne) {
     WriteBytes(path_, "[KASA 1]\r\nCena=  \r\n");
-    EXPECT_EQ("CENA_1", PriceColumnOf(ReadRegisterParameters(ini_, "KASA 1")));
+    EXPECT_EQ("CENA_1", PriceColumnOf(ReadRegisterParameters(ini_, "KASA 1")).Text());
 }
 
 TEST_F(RegisterParametersTest, ConnectionFieldsAreWrittenInTheirOrder) {
@@ -189,7 +197,7 @@ TEST_F(CurrentRegisterTest, NoRegisterMeansNumberZeroAndDefaults) {
     EXPECT_FALSE(CurrentRegister().has_value());
     EXPECT_EQ(0, App().registerNo);
     EXPECT_EQ(App().dayDir + "Kasa00/", App().kasaDir);
-    EXPECT_EQ("CENA_1", CurrentPriceColumn());
+    EXPECT_EQ("CENA_1", CurrentPriceColumn().Text());
 }
 
 TEST_F(CurrentRegisterTest, VatAndUnitListsFollowTheCurrentSection) {
@@ -200,11 +208,11 @@ TEST_F(CurrentRegisterTest, VatAndUnitListsFollowTheCurrentSection) {
     SelectRegister(test::DefinitionOf(1));
     EXPECT_EQ("22", VatRateList(CurrentRegisterParameters())[0]);
     EXPECT_EQ("020", UnitCodeList(CurrentRegisterParameters())[0]);
-    EXPECT_EQ("CENA_1", CurrentPriceColumn());
+    EXPECT_EQ("CENA_1", CurrentPriceColumn().Text());
     SelectRegister(test::DefinitionOf(2));
     EXPECT_EQ("23", VatRateList(CurrentRegisterParameters())[0]);
     EXPECT_EQ("SZT", UnitCodeList(CurrentRegisterParameters())[0]);
-    EXPECT_EQ("CENA_2", CurrentPriceColumn());
+    EXPECT_EQ("CENA_2", CurrentPriceColumn().Text());
     // An edit of the section is seen at the next use.
     dir_.SetRegisterKey(2, "VAT0", "5");
     EXPECT_EQ("5", VatRateList(CurrentRegisterParameters())[0]);

@@ -40,13 +40,15 @@ int main(int argc, char* argv[]) {
         if (command == "login") {
             if (!test::WaitForGo()) return 3;
             dm.BazaConnect();
-            std::cout << "connect " << App().connectResult << "\n";
+            std::cout << "connect " << ConnectResultCode(App().connectResult) << "\n";
         } else if (command == "assign" && args.size() >= 6) {
             dm.BazaConnect();
             const std::vector<std::string> groups(args.begin() + 5, args.end());
             if (!test::WaitForGo()) return 3;
-            std::cout << "connect " << App().connectResult << "\n";
-            std::cout << "changed " << AssignRegisterCodes(dm, args[4], GroupFilter(groups))
+            std::cout << "connect " << ConnectResultCode(App().connectResult) << "\n";
+            std::cout << "changed "
+                      << AssignRegisterCodes(dm, SqlIdentifier::Require(args[4], "tabeli"),
+                                             GroupFilter(groups))
                       << "\n";
         } else {
             std::cerr << "unknown command " << command << "\n";

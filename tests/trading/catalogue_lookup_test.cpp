@@ -39,7 +39,7 @@ class CatalogueLookupTest : public TdmTestBase {
         App().registerNo = 1;
         App().goodsTable = "KARTAS2009";
         App().vatColumn = "Stawka_Vat";
-        App().mainSettings.barKod = "KOD_EAN";
+        App().mainSettings.barKod = BarCodeSetting("KOD_EAN");
         App().mainSettings.useEan = true;
         App().mainSettings.asorPth = tables_.Path();
         App().saleDate = QDate(2009, 5, 14);
@@ -99,7 +99,7 @@ TEST_F(CatalogueLookupTest, CodesWithoutGoodsOrWithoutABarcodeStopTheTransfer) {
 }
 
 TEST_F(CatalogueLookupTest, ABlankBarcodeColumnStopsTheTransferWithTheReason) {
-    App().mainSettings.barKod = "";
+    App().mainSettings.barKod = BarCodeSetting("");
     const TransferOutcome outcome = Transfer({"12"});
     EXPECT_FALSE(outcome.ok);
     EXPECT_THAT(outcome.reason, ::testing::HasSubstr(Cp1250("Nieudany eksport dokumentu ")));

@@ -10,6 +10,7 @@
 #include "core/text_utils.h"
 #include "fixture/trading_database.h"
 #include "tests/db/tdm_test_base.h"
+#include "tests/support/names.h"
 #include "trading/consistency_report.h"
 #include "trading/transfer_settings.h"
 
@@ -27,7 +28,6 @@ class ConsistencyReportTest : public TdmTestBase {
         db_.Attach(attachment);
         fixture::Execute(attachment, fixture::GoodsTableDdl(kYear, kind_));
         App().goodsTable = fixture::GoodsTableName(kYear);
-        App().dataDir = logDir_.Path();
     }
 
     // Goods with distinct bar codes unless a test gives them.
@@ -42,9 +42,8 @@ class ConsistencyReportTest : public TdmTestBase {
     void Sql(const std::string& statement) { db_.Execute({statement}); }
 
     std::vector<std::string> Report() {
-        Tdmu(dm_).ConsistencyReport();
-        EXPECT_EQ(logDir_.Path() + "Error.txt", App().errorReportPath);
-        return SplitLines(ReadFileText(App().errorReportPath));
+        Tdmu(dm_, ConsistencyReportPath(logDir_.Path())).ConsistencyReport();
+        return SplitLines(ReadFileText(logDir_.Path() + "Error.txt"));
     }
 
     static fixture::Good Good(const std::string& asort, const std::string& nazwa,
@@ -136,7 +135,7 @@ TEST_F(ConsistencyReportTest, TheBarcodeSettingNamesTheColumnTested) {
     fixture::Good c = Good("C", "Gamma");
     c.kodEan = "EAN-A";  // a duplicate in kod_ean, which is not the bar-code column now
     Add({a, b, c});
-    App().mainSettings.barKod = "ATEST";
+    App().mainSettings.barKod = BarCodeSetting("ATEST");
     EXPECT_EQ((std::vector<std::string>{header_, barcodes_,
                                         "    A                     777             Alfa",
                                         "    B                     777             Beta", kEnd}),
@@ -176,11 +175,11 @@ TEST_F(ConsistencyReportTest, ASecondRunLeavesOnlyTheSecondReport) {
 
 TEST_F(ConsistencyReportTest, AFailingQueryRaisesAndLeavesTheLinesWrittenSoFar) {
     Add({Good("A", "Alfa"), Good("B", "Alfa")});
-    App().mainSettings.barKod = "NO_SUCH_COLUMN";
-    EXPECT_THROW(Tdmu(dm_).ConsistencyReport(), fb::FbError);
+    App().mainSettings.barKod = BarCodeSetting("NO_SUCH_COLUMN");
+    EXPECT_THROW(Tdmu(dm_, ConsistencyReportPath(logDir_.Path())).ConsistencyReport(), fb::FbError);
     EXPECT_EQ(
         (std::vector<std::string>{header_, names_, "    A  Alfa ... ", "    B  Alfa ... ", kEnd}),
-        SplitLines(ReadFileText(App().errorReportPath)));
+        SplitLines(ReadFileText(logDir_.Path() + "Error.txt")));
     EXPECT_FALSE(operator_->busy);
 }
 
@@ -202,7 +201,7 @@ TEST_F(ConsistencyReportTextCodesTest, RegisterCodesKeptAsTextAreShownAsStored) 
 // --- The catalogue's columns for the transfer parameters -------------------------------------
 
 TEST_F(ConsistencyReportTest, TheCataloguesColumnsGiveTheBarcodeAndPriceLists) {
-    const CatalogueColumns columns = ReadCatalogueColumns(dm_, "KARTAS2009", "kod_ean");
+    const CatalogueColumns columns = ReadCatalogueColumns(dm_, Name("KARTAS2009"), "kod_ean");
     EXPECT_TRUE(columns.opened);
     EXPECT_EQ((std::vector<std::string>{"ASORT", "NAZWA", "STAWKA_VAT", "KOD_VAT", "KOD_KASA", "JM",
                                         "GRUPA", "ATEST", "KOD_EAN", "TYPASORT"}),
@@ -213,10 +212,10 @@ TEST_F(ConsistencyReportTest, TheCataloguesColumnsGiveTheBarcodeAndPriceLists) {
 }
 
 TEST_F(ConsistencyReportTest, AMissingCatalogueGivesNoListsAndLeavesTheQueryUsable) {
-    const CatalogueColumns columns = ReadCatalogueColumns(dm_, "KARTAS1999", "kod_ean");
+    const CatalogueColumns columns = ReadCatalogueColumns(dm_, Name("KARTAS1999"), "kod_ean");
     EXPECT_FALSE(columns.opened);
     EXPECT_TRUE(columns.barcodeNames.empty());
-    EXPECT_TRUE(ReadCatalogueColumns(dm_, "KARTAS2009", "").opened);
+    EXPECT_TRUE(ReadCatalogueColumns(dm_, Name("KARTAS2009"), "").opened);
 }
 
 }  // namespace

@@ -301,7 +301,7 @@ TEST_F(TdmhTablesTest, RemovingAPackageTakesItsIssuesOffTheCardAndDeletesItsRows
                                         {500, "01", "CUKIER", 2, 2},
                                         {500, "01", "CUKIER", 3, 2}});
     ASSERT_TRUE(tdmh_.OpenHandel("Kama,Maga"));
-    EXPECT_TRUE(tdmh_.UsunPaczkeZMaga(500));
+    tdmh_.UsunPaczkeZMaga(500);
     ASSERT_TRUE(tdmh_.CloseHandel("Kama,Maga"));
 
     const auto cards = ReadTable(paths_.kama);
@@ -316,7 +316,7 @@ TEST_F(TdmhTablesTest, RemovingAReceiptTakesItOffTheIncomes) {
     fixture::AddStockCards(paths_.kama, {{"01", "CUKIER", 10, 3}});
     fixture::AddMovements(paths_.maga, {{500, "01", "CUKIER", 4, 1}});
     ASSERT_TRUE(tdmh_.OpenHandel("Kama,Maga"));
-    EXPECT_TRUE(tdmh_.UsunPaczkeZMaga(500));
+    tdmh_.UsunPaczkeZMaga(500);
     ASSERT_TRUE(tdmh_.CloseHandel("Kama,Maga"));
     const auto cards = ReadTable(paths_.kama);
     EXPECT_EQ(6, cards[0].Number("Przychody"));
@@ -326,7 +326,7 @@ TEST_F(TdmhTablesTest, RemovingAReceiptTakesItOffTheIncomes) {
 TEST_F(TdmhTablesTest, ARowWhoseCardIsMissingIsRemovedAllTheSame) {
     fixture::AddMovements(paths_.maga, {{500, "01", "NIEMA", 1, 2}});
     ASSERT_TRUE(tdmh_.OpenHandel("Kama,Maga"));
-    EXPECT_TRUE(tdmh_.UsunPaczkeZMaga(500));
+    tdmh_.UsunPaczkeZMaga(500);
     ASSERT_TRUE(tdmh_.CloseHandel("Kama,Maga"));
     EXPECT_TRUE(ReadTable(paths_.maga).empty());
     EXPECT_TRUE(ReadTable(paths_.kama).empty());
@@ -338,7 +338,7 @@ TEST_F(TdmhTablesTest, RemovingAPackageWithoutRowsChangesNothing) {
     const auto movements = ReadTable(paths_.maga);
     const auto cards = ReadTable(paths_.kama);
     ASSERT_TRUE(tdmh_.OpenHandel("Kama,Maga"));
-    EXPECT_TRUE(tdmh_.UsunPaczkeZMaga(500));
+    tdmh_.UsunPaczkeZMaga(500);
     ASSERT_TRUE(tdmh_.CloseHandel("Kama,Maga"));
     EXPECT_EQ(movements, ReadTable(paths_.maga));
     EXPECT_EQ(cards, ReadTable(paths_.kama));
@@ -349,7 +349,7 @@ TEST_F(TdmhTablesTest, RemovingFromTheRegisterDeletesEveryRowOfThePackageOnly) {
     fixture::AddRegisterRow(paths_.rejSprz, 600, "WZ/600", 2);
     fixture::AddRegisterRow(paths_.rejSprz, 500, "WZ/500", 3);
     ASSERT_TRUE(tdmh_.OpenHandel("RejSprz"));
-    EXPECT_TRUE(tdmh_.UsunPaczkeZRej(500, tdmh_.tblRejZaSp));
+    tdmh_.UsunPaczkeZRej(500, tdmh_.tblRejZaSp);
     ASSERT_TRUE(tdmh_.CloseHandel("RejSprz"));
     const auto rows = ReadTable(paths_.rejSprz);
     ASSERT_EQ(1u, rows.size());
@@ -363,11 +363,15 @@ TEST_F(TdmhTablesTest, AFailedRemovalIsLoggedNamingThePackageAndTheTableAndRepor
     fixture::AddStockCards(paths_.kama, {{"01", "CUKIER", 0, 3}});
     fixture::AddMovements(paths_.maga, {{500, "01", "CUKIER", 1.5, 2}});
     ASSERT_TRUE(tdmh_.OpenHandel("Kama,Maga"));
-    EXPECT_FALSE(tdmh_.UsunPaczkeZMaga(500));
+    std::string raised;
+    try {
+        tdmh_.UsunPaczkeZMaga(500);
+    } catch (const DesktopTableError& error) {
+        raised = error.what();
+    }
     ASSERT_TRUE(tdmh_.CloseHandel("Kama,Maga"));
     EXPECT_THAT(LogEntries(), Contains(Cp1250("Nieudana próba usunięcia paczki 500 Kama")));
-    EXPECT_THAT(tdmh_.LastRemovalFailure(),
-                HasSubstr(Cp1250("Nieudana próba usunięcia paczki 500 Kama: ")));
+    EXPECT_THAT(raised, HasSubstr(Cp1250("Nieudana próba usunięcia paczki 500 Kama: ")));
     EXPECT_EQ(1u, ReadTable(paths_.maga).size());
 }
 

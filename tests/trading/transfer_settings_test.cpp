@@ -196,7 +196,17 @@ TEST_F(TransferParametersTest, ABlankBarcodeColumnKeepsTheStoredOne) {
     EXPECT_EQ("KOD_EAN", Key("BarKod"));
     LeaveBarcodeColumn(values_, "ATEST");
     EXPECT_EQ("ATEST", Key("BarKod"));
-    EXPECT_EQ("ATEST", App().mainSettings.barKod);
+    EXPECT_EQ("ATEST", App().mainSettings.barKod.Text());
+}
+
+TEST_F(TransferParametersTest, ABarcodeColumnThatNamesNoColumnIsRefusedAndNothingSaved) {
+    const std::string hostile = "kod_ean' or '1'='1";
+    EXPECT_FALSE(LeaveBarcodeColumn(values_, hostile));
+    EXPECT_EQ(
+        std::vector<std::string>{Cp1250("Niepoprawna nazwa pola z kodem kreskowym: ") + hostile},
+        operator_->MessageTexts());
+    EXPECT_EQ("<none>", Key("BarKod"));
+    EXPECT_EQ("KOD_EAN", values_.barKod);
 }
 
 TEST_F(TransferParametersTest, TheEanBoxIsSavedAtOnce) {

@@ -42,7 +42,7 @@ class LoginDialogTest : public ::testing::Test {
         InitWorkLog(dir_.Path(), QDate(2024, 3, 15));
         dialog_.connectDatabase = [this] {
             ++connects_;
-            App().connectResult = nextResult_;
+            return nextResult_;
         };
         dialog_.checkSchema = [this](bool forced) {
             checks_.push_back(forced);
@@ -68,7 +68,7 @@ class LoginDialogTest : public ::testing::Test {
     test::TempDir dir_;
     TfmLog dialog_;
     int connects_ = 0;
-    int nextResult_ = 0;
+    ConnectResult nextResult_ = ConnectResult::Connected;
     std::vector<bool> checks_;
     std::string infoDuringCheck_;
     bool checkThrows_ = false;
@@ -187,7 +187,7 @@ TEST_F(LoginDialogTest, OtherUsersAreNotChecked) {
 TEST_F(LoginDialogTest, ARefusalShowsItsNumberInRedAndThePathFieldsAndStaysOpen) {
     App().dbPath = "127.0.0.1/3055:/nie/ma.fdb";
     Open();
-    nextResult_ = 2;
+    nextResult_ = ConnectResult::ConnectionRefused;
     dialog_.EnterButton()->click();
     EXPECT_TRUE(dialog_.isVisible());
     EXPECT_EQ("Brak dostępu do bazy (2)", dialog_.InfoLine()->text().toStdString());
@@ -203,7 +203,7 @@ TEST_F(LoginDialogTest, ARefusalShowsItsNumberInRedAndThePathFieldsAndStaysOpen)
         Logged("Brak dost\xea"
                "pu do bazy (2)"));
 
-    nextResult_ = 0;
+    nextResult_ = ConnectResult::Connected;
     dialog_.PathEdit()->setText("127.0.0.1/3055:/jest/baza.fdb");
     dialog_.PasswordEdit()->setFocus();
     QTest::keyClick(dialog_.PasswordEdit(), Qt::Key_Return);
@@ -213,7 +213,7 @@ TEST_F(LoginDialogTest, ARefusalShowsItsNumberInRedAndThePathFieldsAndStaysOpen)
 
 TEST_F(LoginDialogTest, AFailedAdministratorSetUpEndsTheProgram) {
     Open();
-    nextResult_ = 3;
+    nextResult_ = ConnectResult::AdministratorSetupFailed;
     dialog_.EnterButton()->click();
     EXPECT_TRUE(App().quitRequested);
     EXPECT_FALSE(dialog_.isVisible());

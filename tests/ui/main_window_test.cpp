@@ -72,7 +72,6 @@ class MainWindowTest : public ::testing::Test {
         app.workDir = dir_.Path();
         app.dataDir = dir_.File("Dane/");
         EnsureDir(app.dataDir);
-        app.errorReportPath = app.dataDir + "Error.txt";
         app.appTitle = kTitle;
         app.iniFile = std::make_shared<IniFile>(dir_.File("rubso.INI"));
         InitWorkLog(app.dataDir, QDate(2024, 3, 15));
@@ -90,7 +89,7 @@ class MainWindowTest : public ::testing::Test {
     // Creates the window (the login only marks the connection made) and runs
     // its first showing.
     void Start() {
-        Create([](QWidget*) { App().connectResult = 0; });
+        Create([](QWidget*) { App().connectResult = ConnectResult::Connected; });
         window_->show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return window_->StartedUp(); }));
         window_->activateWindow();
@@ -695,7 +694,8 @@ TEST_F(MainWindowTest, ReportTabShowsTheErrorReportOrItsAbsence) {
     Start();
     window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
     EXPECT_EQ("Brak raportu", window_->ErrorReport()->Text());
-    WriteFileText("15.03.2024 09:30:00: [ZTowar] Error 13\r\n", App().errorReportPath);
+    EnsureDir(dir_.File("out"));
+    WriteFileText("15.03.2024 09:30:00: [ZTowar] Error 13\r\n", dir_.File("out/log.txt"));
     window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
     window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
     EXPECT_EQ("15.03.2024 09:30:00: [ZTowar] Error 13\n", window_->ErrorReport()->Text());
@@ -704,7 +704,8 @@ TEST_F(MainWindowTest, ReportTabShowsTheErrorReportOrItsAbsence) {
 TEST_F(MainWindowTest, ReportMenuRunsTheTestShowsTheLogAndClearsTheReport) {
     Start();
     window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
-    ops_.during = [&] { WriteFileText("Raport\r\n", App().errorReportPath); };
+    const std::string goodsReport = dir_.File("Dane/Error.txt");
+    ops_.during = [&] { WriteFileText("Raport\r\n", goodsReport); };
     window_->ErrorReport()->GoodsFileTestAction()->trigger();
     EXPECT_EQ("Raport\n", window_->ErrorReport()->Text());
 
@@ -715,11 +716,26 @@ TEST_F(MainWindowTest, ReportMenuRunsTheTestShowsTheLogAndClearsTheReport) {
     std::string edited;
     window_->openInEditor = [&](const std::string& path) { edited = path; };
     window_->ErrorReport()->PrintAction()->trigger();
-    EXPECT_EQ(App().errorReportPath, edited);
+    EXPECT_EQ(goodsReport, edited);
 
     window_->ErrorReport()->ClearReportAction()->trigger();
     EXPECT_EQ("", window_->ErrorReport()->Text());
-    EXPECT_FALSE(FileExists(App().errorReportPath));
+    EXPECT_FALSE(FileExists(goodsReport));
+}
+
+TEST_F(MainWindowTest, ReportTabBroughtBackShowsAndClearsTheExchangesReport) {
+    Start();
+    EnsureDir(dir_.File("out"));
+    WriteFileText("wymiana\r\n", dir_.File("out/log.txt"));
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    ops_.during = [&] { WriteFileText("Raport\r\n", dir_.File("Dane/Error.txt")); };
+    window_->ErrorReport()->GoodsFileTestAction()->trigger();
+    window_->MainTabs()->setCurrentIndex(TFrm::kAboutPage);
+    window_->MainTabs()->setCurrentIndex(TFrm::kErrorReportPage);
+    EXPECT_EQ("wymiana\n", window_->ErrorReport()->Text());
+    window_->ErrorReport()->ClearReportAction()->trigger();
+    EXPECT_FALSE(FileExists(dir_.File("out/log.txt")));
+    EXPECT_TRUE(FileExists(dir_.File("Dane/Error.txt")));
 }
 
 TEST_F(MainWindowTest, WorkLogMissingShowsItsLine) {

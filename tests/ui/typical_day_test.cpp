@@ -160,7 +160,7 @@ class TypicalDayTest : public ::testing::Test {
                 login.Open();
                 login.EnterButton()->click();
                 loginInfo = login.InfoLine()->text().toStdString();
-                if (App().connectResult != 0) App().quitRequested = true;
+                if (App().connectResult != ConnectResult::Connected) App().quitRequested = true;
             },
             program_.File("rubso"));
         if (App().quitRequested) return;
@@ -326,7 +326,7 @@ TEST_F(TypicalDayTest, WrongCredentialsAreRefusedWithTheirMessage) {
     WriteFileText(ini, program_.File("rubso.INI"));
     StartProgram();
     EXPECT_TRUE(App().quitRequested);
-    EXPECT_EQ(1, App().connectResult);
+    EXPECT_EQ(ConnectResult::CredentialsRefused, App().connectResult);
     EXPECT_EQ("Brak dostępu do bazy (1)", loginInfo);
     EXPECT_EQ(std::vector<std::string>{"Polecenie „Logowanie do bazy danych” zakończyło się "
                                        "błędem:\n\nBłędna nazwa użytkownika lub hasło"},
@@ -381,7 +381,7 @@ TEST_F(TypicalDayTest, ADatabaseThatIsDownIsRefusedAndTheLoginCanTryAgain) {
     login.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&login));
     login.EnterButton()->click();
-    EXPECT_NE(0, App().connectResult);
+    EXPECT_NE(ConnectResult::Connected, App().connectResult);
     EXPECT_FALSE(App().quitRequested);
     EXPECT_TRUE(login.PathEdit()->isVisible());
     EXPECT_NE(std::string::npos,
@@ -392,7 +392,7 @@ TEST_F(TypicalDayTest, ADatabaseThatIsDownIsRefusedAndTheLoginCanTryAgain) {
     login.PasswordEdit()->setFocus();
     login.PasswordEdit()->setText(QString::fromStdString(db_.Server().password));
     QTest::keyClick(login.PasswordEdit(), Qt::Key_Return);
-    EXPECT_EQ(0, App().connectResult);
+    EXPECT_EQ(ConnectResult::Connected, App().connectResult);
     EXPECT_EQ(db_.Path(), App().dbPath);
 }
 
