@@ -64,6 +64,7 @@ TEST(SalesTotalsLine, LinesThatWouldPutAWrongFigureInTheFileAreRefused) {
         "$00012\t2\t4.4.8",  // two separators
         "$00012\t2\t.",      // no digits
         "$\t2\t448",         // no code
+        "$0001;\t2\t448",    // the file's separator in the code
         "\t2\t448",          // no field 1 at all
         "",                  //
     };
