@@ -1,12 +1,12 @@
 // Damaged desktop tables: opening a table file, reading every record and
-// writing to it (a record appended, the first one changed, one deleted)
+// writing to it (a record appended, the first one rewritten, one deleted)
 // either works or raises DesktopTableError. A table the layer has written
 // opens again and holds the records it should.
 
-#include <QDateTime>
 #include <string>
 
 #include "db/desktop/desktop_table.h"
+#include "fuzz/desktop_samples.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace rubso;
@@ -27,46 +27,15 @@ int ReadEveryRecord(DesktopTable& table) {
     return count;
 }
 
-// Gives the field a value of its kind; autoincrement and unread kinds are
-// left alone.
-void SetSample(DesktopTable& table, const DesktopField& field) {
-    const QDateTime moment(QDate(2024, 5, 17), QTime(12, 30));
-    switch (field.kind) {
-        case DesktopFieldKind::Alpha:
-            table.SetText(field.name, "X");
-            break;
-        case DesktopFieldKind::Short:
-        case DesktopFieldKind::Long:
-        case DesktopFieldKind::Number:
-        case DesktopFieldKind::Currency:
-            table.SetInteger(field.name, 7);
-            break;
-        case DesktopFieldKind::Date:
-        case DesktopFieldKind::Time:
-        case DesktopFieldKind::Timestamp:
-            table.SetDateTime(field.name, moment);
-            break;
-        case DesktopFieldKind::Logical:
-            table.SetBoolean(field.name, true);
-            break;
-        case DesktopFieldKind::AutoInc:
-        case DesktopFieldKind::Other:
-            break;
-    }
-}
-
-// Appends a record, changes the first and deletes it; the record count of
+// Appends a record, rewrites the first and deletes it; the record count of
 // the table before.
 int Write(const std::string& path) {
     DesktopTable table;
     table.Open(path, DesktopOpenMode::ReadWrite);
     const int count = table.RecordCount();
-    table.Append();
-    for (const DesktopField& field : table.Fields()) SetSample(table, field);
-    table.Post();
+    AppendSampleRecords(table, 1);
     table.First();
     table.Edit();
-    SetSample(table, table.Fields().front());
     table.Post();
     table.First();
     table.Delete();

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -61,6 +63,12 @@ inline std::string WriteScratchFile(std::string_view name, std::string_view byte
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     if (std::fclose(file) != 0 || !written) Broken("a scratch file can be written");
     return path;
+}
+
+// The file's bytes, all of them; empty when it cannot be read.
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace rubso::fuzz

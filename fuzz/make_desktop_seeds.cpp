@@ -1,77 +1,55 @@
-// Writes the seed tables of fuzz_desktop_table into the given directory:
-// an empty table, one with a field of every kind the layer writes, and one
-// whose records fill several blocks.
+// Writes the seeds of the table layer's fuzz targets:
+//   make_desktop_seeds TABLE_SEED_DIR JOURNAL_SEED_DIR
+// Tables: an empty one, one with a field of every kind the layer writes, and
+// one whose records fill several blocks. Journal: the journal of a change
+// to the sample table of fuzz_desktop_journal, as a process killed after
+// its checkpoint leaves it.
 
-#include <QDateTime>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include "db/desktop/desktop_table.h"
+#include "db/desktop/desktop_journal.h"
+#include "fuzz/desktop_samples.h"
 
 using namespace rubso;
+using namespace rubso::fuzz;
 
-namespace {
-
-const std::vector<DesktopNewField> kEveryKind = {
-    {"Nazwa", DesktopFieldKind::Alpha, 20},     {"Ilosc", DesktopFieldKind::Short, 0},
-    {"Kod", DesktopFieldKind::Long, 0},         {"Nr", DesktopFieldKind::AutoInc, 0},
-    {"Cena", DesktopFieldKind::Number, 0},      {"Wartosc", DesktopFieldKind::Currency, 0},
-    {"Data", DesktopFieldKind::Date, 0},        {"Godz", DesktopFieldKind::Time, 0},
-    {"Chwila", DesktopFieldKind::Timestamp, 0}, {"Zak", DesktopFieldKind::Logical, 0},
-};
-
-void Fill(const std::string& path, const std::vector<DesktopNewField>& fields, int records) {
-    DesktopTable::Create(path, fields);
-    DesktopTable table;
-    table.Open(path, DesktopOpenMode::ReadWrite);
-    const QDateTime moment(QDate(2024, 5, 17), QTime(12, 30, 15));
-    for (int i = 0; i < records; ++i) {
-        table.Append();
-        for (const DesktopNewField& field : fields) {
-            switch (field.kind) {
-                case DesktopFieldKind::Alpha:
-                    table.SetText(field.name, "Towar " + std::to_string(i));
-                    break;
-                case DesktopFieldKind::Short:
-                case DesktopFieldKind::Long:
-                    table.SetInteger(field.name, i - 1);
-                    break;
-                case DesktopFieldKind::Number:
-                case DesktopFieldKind::Currency:
-                    table.SetFloat(field.name, i * 2.5);
-                    break;
-                case DesktopFieldKind::Date:
-                case DesktopFieldKind::Time:
-                case DesktopFieldKind::Timestamp:
-                    table.SetDateTime(field.name, moment.addDays(i));
-                    break;
-                case DesktopFieldKind::Logical:
-                    table.SetBoolean(field.name, i % 2 == 0);
-                    break;
-                default:
-                    break;
-            }
-        }
-        table.Post();
-    }
-    table.Close();
-}
-
-}  // namespace
+namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_desktop_seeds DIRECTORY\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_desktop_seeds TABLE_SEED_DIR JOURNAL_SEED_DIR\n");
         return 2;
     }
-    const std::string directory = argv[1];
-    std::filesystem::create_directories(directory);
-    Fill(directory + "/empty.db", kEveryKind, 0);
-    Fill(directory + "/every_kind.db", kEveryKind, 3);
+    const std::string tables = argv[1];
+    const std::string journals = argv[2];
+    fs::create_directories(tables);
+    fs::create_directories(journals);
+    MakeSampleTable(tables + "/empty.db", EveryKindOfField(), 0);
+    MakeSampleTable(tables + "/every_kind.db", EveryKindOfField(), 3);
     // Wide records: a handful per block, so three blocks hold them.
-    Fill(directory + "/blocks.db",
-         {{"Opis", DesktopFieldKind::Alpha, 255}, {"Kod", DesktopFieldKind::Long, 0}}, 40);
+    MakeSampleTable(tables + "/blocks.db",
+                    {{"Opis", DesktopFieldKind::Alpha, 255}, {"Kod", DesktopFieldKind::Long, 0}},
+                    40);
+
+    const std::string work = journals + "/work";
+    fs::create_directories(work);
+    MakeSampleTable(work + "/T.db", EveryKindOfField(), 3);
+    DesktopJournal journal;
+    journal.Begin(work, "WZ 1/2024");
+    DesktopTable table;
+    table.Open(work + "/T.db", DesktopOpenMode::ReadWrite);
+    journal.Guard(table);
+    table.First();
+    table.Edit();
+    table.SetText("Nazwa", "Zmieniony");
+    table.Post();
+    AppendSampleRecords(table, 20);
+    journal.Checkpoint();
+    fs::copy_file(DesktopJournal::PathIn(work), journals + "/change.jnl");
+    journal.Rollback();
+    table.Close();
+    fs::remove_all(work);
     return 0;
 }
