@@ -11,6 +11,7 @@ packages=(
   firebird3.0-server firebird3.0-utils firebird-dev libfbclient2
   pxlib-dev zlib1g-dev
   xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 missing=()
