@@ -1,10 +1,14 @@
-// The program's entry: loads the installation settings before anything else
-// exists, creates the application object and the data module, then the main
-// window, whose creation runs the login. An abandoned login ends the run
-// here; otherwise the transfer module joins and the event loop starts.
+// The program's entry. "--version" prints the version and ends before any
+// file or display is touched. Otherwise it loads the installation settings
+// before anything else exists, creates the application object and the data
+// module, then the main window, whose creation runs the login. An abandoned
+// login ends the run here; otherwise the transfer module joins and the event
+// loop starts.
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "app/ui/goods_list_source.h"
@@ -15,13 +19,15 @@
 #include "app/ui/window_operations.h"
 #include "core/app_state.h"
 #include "core/installation_settings.h"
+#include "dayend/dayend_command.h"
+#include "dayend/dayend_options.h"
 #include "db/tdm.h"
 #include "trading/trading_tables.h"
 
 namespace {
 
-// The full path of the running program file; the settings, the data
-// directory and the register library's files all hang off its directory.
+// The full path of the running program file; the register library, its error
+// descriptions and the help are found in its directory.
 std::string ProgramFilePath(const char* argv0) {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -41,8 +47,14 @@ class DataModuleScope {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc > 1 && std::string_view(argv[1]) == "--version") {
+        std::printf("rubso %s\n", rubso::kProgramVersion);
+        return 0;
+    }
     const std::string programFile = ProgramFilePath(argc > 0 ? argv[0] : nullptr);
     rubso::LoadInstallationSettings(programFile);
+    // The end of day runs without a window (rubso --koniec-dnia ...).
+    if (rubso::IsDayEndCommand(argc, argv)) return rubso::RunDayEndCommand(argc, argv);
     rubso::RubsoApplication application(argc, argv);
     // No application display name: the platform would add it to every
     // window title, which already starts with the program's title.

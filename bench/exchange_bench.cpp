@@ -102,6 +102,7 @@ class Shop {
 
         rubso::AppState& app = rubso::App();
         app.appDir = dir_.string() + "/";
+        app.workDir = app.appDir;
         app.dataDir = app.appDir + "Dane/";
         app.iniFile = std::make_shared<rubso::IniFile>(app.appDir + "RUBSO.INI");
         app.vatColumn = "Stawka_Vat";

@@ -24,8 +24,11 @@ struct MainSettings {
 
 struct AppState {
     // Directories and files (LoadInstallationSettings).
-    std::string appDir;           // the program's directory, the working directory
-    std::string dataDir;          // appDir + "Dane/"
+    std::string appDir;           // the program's directory: the register library, koment.txt, help
+    std::string workDir;          // the working directory: settings files, Dane/, the library's
+                                  // working files (WorkDirectoryFor); appDir for a program run
+                                  // from a folder of its own
+    std::string dataDir;          // workDir + "Dane/"
     std::string errorReportPath;  // dataDir + "Error.txt"; register exchange and report change it
     std::shared_ptr<IniFile> iniFile;  // the program's own settings file, open for the run
 

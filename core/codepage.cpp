@@ -1,7 +1,10 @@
 #include "core/codepage.h"
 
+#include <QStringDecoder>
 #include <array>
 #include <cstdint>
+
+#include "core/polish_letters.h"
 
 namespace rubso {
 namespace {
@@ -160,6 +163,15 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
         if (UpperChar(a[i]) != UpperChar(b[i])) return false;
     }
     return true;
+}
+
+QString FromCp852(std::string_view cp852) {
+    QStringDecoder decoder("IBM852");
+    if (decoder.isValid()) {
+        return decoder.decode(QByteArrayView(cp852.data(), static_cast<qsizetype>(cp852.size())));
+    }
+    // Without the platform's table only the Polish letters are told apart.
+    return FromCp1250(ConvertPolishLetters(cp852, kRowLatin2, kRowWindows1250));
 }
 
 }  // namespace rubso

@@ -21,6 +21,11 @@ std::string Cp1250ToUtf8(std::string_view cp1250);
 QString FromCp1250(std::string_view cp1250);
 std::string ToCp1250(const QString& text);
 
+// Code page 852 bytes, as a register holds and shows them, to a QString:
+// every byte as the register's code page has it (box-drawing signs
+// included), so a screen can show what the register will show.
+QString FromCp852(std::string_view cp852);
+
 // The one case table of the code page: Polish letters (ą/Ą, ś/Ś, ź/Ź, …) and
 // the other accented letters of Windows-1250 are letters too.
 char UpperChar(char c);

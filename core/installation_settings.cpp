@@ -1,6 +1,7 @@
 #include "core/installation_settings.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -67,6 +68,15 @@ Credentials FromProgramIni(const IniFile& ini) {
             ini.ReadString("Rubso", "Pass", "pwdefault")};
 }
 
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+std::string DirectoryText(const fs::path& path) {
+    return WithTrailingSeparator(path.lexically_normal().string(), std::string(1, kPathSeparator));
+}
+
 bool EnterDirectory(const std::string& directory) {
     std::error_code ec;
     fs::current_path(fs::path(directory), ec);
@@ -80,6 +90,27 @@ std::string ProgramDirectory(const std::string& programPath) {
                                  std::string(1, kPathSeparator));
 }
 
+WorkDirEnvironment WorkDirEnvironment::OfProcess() {
+    return {Environment("RUBSO_DATA_DIR"), Environment("XDG_DATA_HOME"), Environment("HOME")};
+}
+
+std::string WorkDirectoryFor(const std::string& programDir, const WorkDirEnvironment& environment) {
+    if (!environment.dataDir.empty()) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(fs::path(environment.dataDir), ec);
+        return DirectoryText(ec ? fs::path(environment.dataDir) : absolute);
+    }
+    if (!FileExists(programDir + kInstalledMarkerFile)) return programDir;
+    // Relative values are ignored, as the XDG base directory rules ask.
+    if (fs::path(environment.xdgDataHome).is_absolute()) {
+        return DirectoryText(fs::path(environment.xdgDataHome) / "rubso");
+    }
+    if (fs::path(environment.home).is_absolute()) {
+        return DirectoryText(fs::path(environment.home) / ".local" / "share" / "rubso");
+    }
+    return {};
+}
+
 bool EnterProgramDirectory(const std::string& programPath) {
     return EnterDirectory(ProgramDirectory(programPath));
 }
@@ -90,19 +121,25 @@ void LoadInstallationSettings(const std::string& programPath) {
     app.registerSlots = kRegisterSlots;
     app.vatColumn = kVatColumn;
 
-    // The directory is fixed before the working directory changes, or a
-    // relative program path would be resolved twice.
+    // The directories are fixed before the working directory changes, or a
+    // relative path would be resolved twice.
     app.appDir = ProgramDirectory(programPath);
-    EnterDirectory(app.appDir);
-    app.dataDir = app.appDir + "Dane" + kPathSeparator;
+    app.workDir = WorkDirectoryFor(app.appDir, WorkDirEnvironment::OfProcess());
+    if (app.workDir.empty()) {
+        std::error_code ec;
+        app.workDir = DirectoryText(fs::current_path(ec));
+    }
+    EnsureDir(app.workDir);
+    EnterDirectory(app.workDir);
+    app.dataDir = app.workDir + "Dane" + kPathSeparator;
     EnsureDir(app.dataDir);
     app.errorReportPath = app.dataDir + "Error.txt";
 
     InitWorkLog(app.dataDir, Clock::Today());
 
-    app.iniFile = std::make_shared<IniFile>(app.appDir + ProgramIniName(programPath));
+    app.iniFile = std::make_shared<IniFile>(app.workDir + ProgramIniName(programPath));
 
-    const std::string firmaPath = app.appDir + "Firma.ini";
+    const std::string firmaPath = app.workDir + "Firma.ini";
     const Credentials credentials =
         FileExists(firmaPath) ? FromFirmaIni(IniFile(firmaPath)) : FromProgramIni(*app.iniFile);
     app.dbPath = credentials.path;

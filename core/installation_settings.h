@@ -13,20 +13,45 @@ namespace rubso {
 // `programPath` is taken relative to the current working directory.
 std::string ProgramDirectory(const std::string& programPath);
 
-// Makes the program's directory the working directory: the register
-// library's files ("KONFIG.txt", "in/...") are relative to it. True on
-// success. LoadInstallationSettings calls it; it is public for callers that
-// need the directory before the settings are loaded.
+// The file that an installation (`cmake --install`, the Debian package) puts
+// into the program's directory. Its presence tells the program that the
+// directory is not its own to write: settings and data live elsewhere.
+inline constexpr const char* kInstalledMarkerFile = "rubso-installed.txt";
+
+// What the choice of the working directory reads from the environment.
+struct WorkDirEnvironment {
+    std::string dataDir;      // RUBSO_DATA_DIR
+    std::string xdgDataHome;  // XDG_DATA_HOME
+    std::string home;         // HOME
+
+    static WorkDirEnvironment OfProcess();
+};
+
+// The working directory for a program in `programDir`, with a trailing
+// separator; it holds the settings files, "Dane/" and the register library's
+// working files. In order:
+// 1. RUBSO_DATA_DIR when it is not empty (relative: to the current directory);
+// 2. the program's directory when it holds no kInstalledMarkerFile: a build
+//    tree or a folder of its own keeps everything beside the program;
+// 3. $XDG_DATA_HOME/rubso/ when XDG_DATA_HOME is an absolute path;
+// 4. $HOME/.local/share/rubso/ when HOME is an absolute path;
+// 5. empty: no place is known (an installation run without a home).
+std::string WorkDirectoryFor(const std::string& programDir, const WorkDirEnvironment& environment);
+
+// Makes the program's directory the working directory. True on success.
 bool EnterProgramDirectory(const std::string& programPath);
 
 // Runs once before any window or data module exists. `programPath` is the
 // full path of the running program file. In order: the fixed values (title,
-// register slots, VAT column); the working directory becomes the program's
-// directory (EnterProgramDirectory); appDir, dataDir ("Dane/", created when
-// missing), errorReportPath; the work log of today's month; the program's
-// settings file (program base name + ".INI"); the database path, user and
-// password from "Firma.ini" when that file exists in the program's directory,
-// otherwise from section "Rubso" of the program's settings file.
+// register slots, VAT column); appDir (the program's directory); workDir
+// (WorkDirectoryFor with the process's environment, else the current
+// directory), created with its missing parents and made the working
+// directory, as the register library's files ("KONFIG.txt", "in/...") are
+// relative to it; dataDir (workDir + "Dane/", created when missing),
+// errorReportPath; the work log of today's month; the program's settings file
+// (program base name + ".INI" in workDir); the database path, user and
+// password from "Firma.ini" when that file exists in workDir, otherwise from
+// section "Rubso" of the program's settings file.
 // File-system failures are not reported: a data directory that cannot be
 // created only makes later writes into it fail silently.
 void LoadInstallationSettings(const std::string& programPath);

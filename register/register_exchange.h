@@ -70,10 +70,12 @@ class TfmE {
     std::function<void(const std::string&)> onCaptionChange;
 
     // --- Start-up and the modem session --------------------------------------
-    // Once, before any exchange: the error report becomes appDir +
+    // Once, before any exchange: the error report becomes workDir +
     // "out/log.txt"; "Modkonf.txt" is written when missing (never
-    // replaced); the error descriptions are loaded from "koment.txt"; the
-    // directories "in" and "out" are made; the register library is loaded.
+    // replaced); the error descriptions are loaded from "koment.txt" of the
+    // working directory, else of the program's directory (appDir); the
+    // directories "in" and "out" are made in workDir; the register library
+    // is loaded.
     void InitElzab();
     // Makes sure "KONFIG.txt" is in place and, for a register whose
     // parameter Connection is 2 (modem), that a session to it is open
@@ -123,7 +125,9 @@ class TfmE {
     // every good done; after a stop on error it holds the failed good and
     // those not yet sent. The goods are read from the goods table with the
     // current register's price column. The caller unticks the group list
-    // afterwards.
+    // afterwards. With full data, marked goods whose names the register
+    // would hold alike (RegisterNameCollisions) are listed first and the
+    // operator chooses to go on or to stop; a stop sends nothing.
     void aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choice);
 
     // --- Deletion and the register's goods list ------------------------------------
@@ -155,6 +159,13 @@ class TfmE {
     // "Zerowanie liczników sprzedaży": OSprzed, then, only when it succeeded
     // and left its output, KSprOp.
     void aZerujLicznikiExecute();
+    // The end of day's counter reset: OSprzed, then `approve` with the path
+    // of its output (the receipt lines the register holds now), and KSprOp
+    // only when `approve` answers true. True when the counters were reset;
+    // false when a call failed (reported as every call is), the output is
+    // missing, or `approve` refused. Shows nothing else; the memo is left
+    // alone.
+    bool ResetCountersAfter(const std::function<bool(const std::string& receiptsPath)>& approve);
 
     // --- Register codes ----------------------------------------------------------------
     // "Uzupełnienie pola KOD_KASA": gives the goods of the ticked groups
@@ -164,6 +175,10 @@ class TfmE {
 
   private:
     enum class Reporting { Log, Transfer, ErrorsOnly };
+
+    // The question before a full-data export whose goods would take the same
+    // name in the register; true: go on.
+    bool ConfirmNameCollisions(const std::vector<ExportGood>& goods, int letterStandardIndex);
 
     // Calls the library function with the input (and output) file; sets
     // LastResult and reports by `reporting`. True on result 0.

@@ -59,6 +59,20 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
     reader.Prefetch(marked);
     const GoodsRecordContext context{VatRateList(parameters), UnitCodeList(parameters),
                                      App().letterStandardIndex};
+    if (choice.fullData) {
+        std::vector<ExportGood> goods;
+        goods.reserve(marked.size());
+        for (const std::string& asort : marked) {
+            if (std::optional<ExportGood> good = reader.Find(asort)) goods.push_back(*good);
+        }
+        if (!ConfirmNameCollisions(goods, context.letterStandardIndex)) {
+            Komunikat("[" + operation +
+                          Cp1250("] Eksport zatrzymany przed wysłaniem: jednakowe nazwy "
+                                 "towarów w kasie"),
+                      true);
+            return;
+        }
+    }
 
     RegisterCodeBatch codeTable(CurrentKodyPath());
     SelectionTrimmer selection(marked);
@@ -108,6 +122,35 @@ void TfmE::aExpoTowarExecute(std::vector<std::string>& marked, ExportChoice choi
     // line gives way to the count of goods sent and failed.
     ShowBatchSummary("[" + operation + "] ", Cp1250("Wysłano"), batch.Outcome());
     ReportCodeTableProblem();
+}
+
+bool TfmE::ConfirmNameCollisions(const std::vector<ExportGood>& goods, int letterStandardIndex) {
+    constexpr std::size_t kListed = 20;
+    const std::vector<RegisterNameCollision> collisions =
+        RegisterNameCollisions(goods, letterStandardIndex);
+    if (collisions.empty()) return true;
+    MessageBoxRequest question;
+    question.title = Cp1250("Jednakowe nazwy w kasie");
+    question.text = Cp1250(
+        "Te towary będą miały w kasie jednakowe nazwy (nazwa w kasie ma najwyżej 19 znaków), "
+        "więc kasa i paragon ich nie odróżnią:");
+    for (std::size_t i = 0; i < collisions.size() && i < kListed; ++i) {
+        question.text += "\r\n  \"" + ToCp1250(FromCp852(collisions[i].registerName)) + "\": ";
+        for (std::size_t j = 0; j < collisions[i].symbols.size(); ++j) {
+            question.text += (j > 0 ? ", " : "") + collisions[i].symbols[j];
+        }
+    }
+    if (collisions.size() > kListed) {
+        question.text += Cp1250("\r\n  ... i jeszcze ") +
+                         std::to_string(collisions.size() - kListed) + Cp1250(" nazw");
+    }
+    question.text += Cp1250(
+        "\r\n\r\nKasa przyjmie tylko pierwszy towar o danej nazwie. "
+        "Kontynuować eksport?");
+    question.icon = MessageIcon::Warning;
+    question.buttons = MessageButtons::YesNo;
+    question.preselected = MessageAnswer::No;
+    return CurrentOperator().Ask(question) == MessageAnswer::Yes;
 }
 
 }  // namespace rubso

@@ -202,4 +202,19 @@ void TfmE::aZerujLicznikiExecute() {
     Memo(TransmissionTime(start));
 }
 
+bool TfmE::ResetCountersAfter(const std::function<bool(const std::string& receiptsPath)>& approve) {
+    const RegisterParametersScope parametersOfTheCommand;
+    if (!ModStart()) return false;
+    aOSprzedExecute();
+    if (lastResult_ != 0) return false;
+    if (!FileExists(outputFilePath_)) {
+        Fail(Cp1250("[OSprzed] Brak pliku wyników ") + outputFilePath_ +
+             Cp1250(" - liczniki nie zostały wyzerowane"));
+        return false;
+    }
+    if (!approve(outputFilePath_)) return false;
+    if (!PrepareInputFile("KSprOp")) return false;
+    return Invoke(WinIpFunction::kKSprOp, Reporting::Log);
+}
+
 }  // namespace rubso

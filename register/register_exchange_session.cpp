@@ -22,7 +22,7 @@ constexpr const char* kErrorDescriptionsFile = "koment.txt";
 
 void TfmE::InitElzab() {
     AppState& app = App();
-    app.errorReportPath = app.appDir + "out" + kPathSeparator + "log.txt";
+    app.errorReportPath = app.workDir + "out" + kPathSeparator + "log.txt";
 
     // An existing file is the operator's and is never replaced.
     if (!FileExists(kModemCommandsFile) &&
@@ -30,12 +30,18 @@ void TfmE::InitElzab() {
         Komunikat(Cp1250("Nie można zapisać pliku ") + kModemCommandsFile, true);
     }
 
+    // A file in the working directory is the operator's and comes first; an
+    // installed program otherwise finds the one shipped beside its library.
     errorDescriptions_.clear();
     std::error_code error;
-    if (std::filesystem::exists(kErrorDescriptionsFile, error)) {
-        std::ifstream probe(kErrorDescriptionsFile, std::ios::binary);
-        if (probe && FileExists(kErrorDescriptionsFile)) {
-            errorDescriptions_ = SplitLines(ReadFileText(kErrorDescriptionsFile));
+    std::string descriptions = kErrorDescriptionsFile;
+    if (!std::filesystem::exists(descriptions, error)) {
+        descriptions = app.appDir + kErrorDescriptionsFile;
+    }
+    if (std::filesystem::exists(descriptions, error)) {
+        std::ifstream probe(descriptions, std::ios::binary);
+        if (probe && FileExists(descriptions)) {
+            errorDescriptions_ = SplitLines(ReadFileText(descriptions));
         } else {
             Komunikat(Cp1250("Nie można odczytać pliku ") + kErrorDescriptionsFile +
                           Cp1250(" - błędy kasy będą bez opisów"),
@@ -43,8 +49,8 @@ void TfmE::InitElzab() {
         }
     }
 
-    EnsureDir(app.appDir + "in");
-    EnsureDir(app.appDir + "out");
+    EnsureDir(app.workDir + "in");
+    EnsureDir(app.workDir + "out");
 
     const std::string directory = libraryDirectory_.empty() ? app.appDir : libraryDirectory_;
     if (!library_.Load(directory)) Komunikat(library_.LastError(), true);

@@ -1,7 +1,9 @@
 #include "register/register_records.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 
 #include "core/codepage.h"
 #include "core/polish_letters.h"
@@ -67,6 +69,27 @@ std::string RegisterName(std::string_view name, int letterStandardIndex) {
         converted = ConvertPolishLetters(converted, letterStandardIndex, kRowLatin2);
     }
     return PadRight(converted, kNameWidth);
+}
+
+QString RegisterNameShown(std::string_view name, int letterStandardIndex) {
+    return FromCp852(TrimRight(RegisterName(name, letterStandardIndex)));
+}
+
+std::vector<RegisterNameCollision> RegisterNameCollisions(const std::vector<ExportGood>& goods,
+                                                          int letterStandardIndex) {
+    std::vector<RegisterNameCollision> groups;
+    std::map<std::string, std::size_t> groupOfName;
+    for (const ExportGood& good : goods) {
+        const std::string name = Trim(RegisterName(good.nazwa, letterStandardIndex));
+        const auto [entry, added] = groupOfName.emplace(name, groups.size());
+        if (added) groups.push_back({name, {}});
+        std::vector<std::string>& symbols = groups[entry->second].symbols;
+        if (std::find(symbols.begin(), symbols.end(), good.asort) == symbols.end()) {
+            symbols.push_back(good.asort);
+        }
+    }
+    std::erase_if(groups, [](const RegisterNameCollision& g) { return g.symbols.size() < 2; });
+    return groups;
 }
 
 std::string GoodsRecordLine(const ExportGood& good, const GoodsRecordContext& context) {

@@ -4,6 +4,7 @@
 // commands of "Modkonf.txt". Pure functions; the files are written by TfmE.
 // Texts are bytes: names go to the register in code page 852.
 
+#include <QString>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -51,6 +52,24 @@ std::int64_t SentRegisterCode(std::int64_t code);
 // code page 852 when the index is not 0, padded with blanks to 19 characters
 // and cut at 19.
 std::string RegisterName(std::string_view name, int letterStandardIndex);
+
+// The name as the register will show it on its display and receipts:
+// RegisterName without the blanks it is padded with, decoded from the
+// register's code page 852 (a letter the conversion left in another code
+// page shows as the register would show it, not as it was meant).
+QString RegisterNameShown(std::string_view name, int letterStandardIndex);
+
+// Different goods the register could not tell apart: their register names
+// (RegisterName without surrounding blanks, as the register compares names)
+// are equal, usually because the names differ only after the 19th character.
+struct RegisterNameCollision {
+    std::string registerName;          // as sent, code page 852, trimmed
+    std::vector<std::string> symbols;  // the goods' symbols, in the given order
+};
+// Each name shared by two or more goods with different symbols, in the order
+// its first good comes in `goods`.
+std::vector<RegisterNameCollision> RegisterNameCollisions(const std::vector<ExportGood>& goods,
+                                                          int letterStandardIndex);
 
 struct GoodsRecordContext {
     std::vector<std::string> vatRateList;

@@ -7,6 +7,7 @@
 
 #include "core/codepage.h"
 #include "db/goods_catalogue.h"
+#include "register/register_records.h"
 
 namespace rubso {
 namespace {
@@ -44,6 +45,7 @@ GoodsListModel::GoodsListModel(QObject* parent) : QAbstractTableModel(parent) {}
 void GoodsListModel::SetRows(std::vector<GoodsListRow> rows, int letterStandardIndex) {
     beginResetModel();
     rows_ = std::move(rows);
+    letterStandardIndex_ = letterStandardIndex;
     screenNames_.clear();
     screenNames_.reserve(rows_.size());
     const std::array<char, 256> map = ScreenByteMap(letterStandardIndex);
@@ -83,7 +85,7 @@ QVariant GoodsListModel::data(const QModelIndex& index, int role) const {
             if (index.column() == kTickColumn) return IsMarked(row) ? Qt::Checked : Qt::Unchecked;
             return {};
         case Qt::TextAlignmentRole:
-            if (index.column() >= kCenaColumn) {
+            if (index.column() >= kCenaColumn && index.column() <= kPluColumn) {
                 return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
             }
             return {};
@@ -99,6 +101,8 @@ QVariant GoodsListModel::data(const QModelIndex& index, int role) const {
                     return FromCp1250(VatText(good.stawkaVat));
                 case kPluColumn:
                     return good.kodKasa ? QString::number(*good.kodKasa) : QString();
+                case kRegisterNameColumn:
+                    return RegisterNameShown(good.nazwa, letterStandardIndex_);
                 default:
                     return {};
             }
@@ -122,6 +126,8 @@ QVariant GoodsListModel::headerData(int section, Qt::Orientation orientation, in
             return QStringLiteral("VAT");
         case kPluColumn:
             return QStringLiteral("PLU");
+        case kRegisterNameColumn:
+            return QStringLiteral("Nazwa w kasie");
         default:
             return QString();
     }
@@ -160,7 +166,15 @@ void GoodsListModel::sort(int column, Qt::SortOrder order) {
         storageOfPersistent.push_back(order_[static_cast<std::size_t>(index.row())]);
     }
 
-    auto compare = [this, column](int a, int b) {
+    // The register's names are made once for the sort, not per comparison.
+    std::vector<QString> registerNames;
+    if (column == kRegisterNameColumn) {
+        registerNames.reserve(rows_.size());
+        for (const GoodsListRow& row : rows_) {
+            registerNames.push_back(RegisterNameShown(row.nazwa, letterStandardIndex_));
+        }
+    }
+    auto compare = [this, column, &registerNames](int a, int b) {
         const GoodsListRow& x = rows_[static_cast<std::size_t>(a)];
         const GoodsListRow& y = rows_[static_cast<std::size_t>(b)];
         switch (column) {
@@ -173,6 +187,9 @@ void GoodsListModel::sort(int column, Qt::SortOrder order) {
                 return CompareOptional(x.cena, y.cena);
             case kVatColumn:
                 return CompareOptional(x.stawkaVat, y.stawkaVat);
+            case kRegisterNameColumn:
+                return registerNames[static_cast<std::size_t>(a)].compare(
+                    registerNames[static_cast<std::size_t>(b)]);
             default:
                 return CompareOptional(x.kodKasa, y.kodKasa);
         }

@@ -22,8 +22,21 @@ namespace rubso {
 
 class GoodsListModel : public QAbstractTableModel {
   public:
-    enum Column { kTickColumn, kAsortColumn, kNazwaColumn, kCenaColumn, kVatColumn, kPluColumn };
-    static constexpr int kColumnCount = 6;
+    // kRegisterNameColumn ("Nazwa w kasie") previews the name exactly as the
+    // current register will receive and show it: control bytes made blanks,
+    // cut to the register's 19 characters, converted to its code page 852
+    // and decoded back (RegisterNameShown), so a cut or a letter the
+    // register cannot show is seen before the export.
+    enum Column {
+        kTickColumn,
+        kAsortColumn,
+        kNazwaColumn,
+        kCenaColumn,
+        kVatColumn,
+        kPluColumn,
+        kRegisterNameColumn
+    };
+    static constexpr int kColumnCount = 7;
 
     explicit GoodsListModel(QObject* parent = nullptr);
 
@@ -84,6 +97,7 @@ class GoodsListModel : public QAbstractTableModel {
     void EmitTicksChanged();
 
     std::vector<GoodsListRow> rows_;
+    int letterStandardIndex_ = 0;
     std::vector<std::string> screenNames_;  // by storage index
     std::vector<int> order_;                // display row -> storage index
     std::vector<char> marked_;              // by storage index

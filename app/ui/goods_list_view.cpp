@@ -57,7 +57,7 @@ GoodsListView::GoodsListView(GoodsListSource& source, QWidget* parent)
     connect(&model_, &QAbstractItemModel::modelReset, this, [this] {
         for (const int column : {GoodsListModel::kTickColumn, GoodsListModel::kAsortColumn,
                                  GoodsListModel::kCenaColumn, GoodsListModel::kVatColumn,
-                                 GoodsListModel::kPluColumn}) {
+                                 GoodsListModel::kPluColumn, GoodsListModel::kRegisterNameColumn}) {
             grid_->resizeColumnToContents(column);
         }
     });

@@ -1,5 +1,7 @@
 // TFrm's commands: each one frames one operation (what it disables, what it
-// clears first, what it shows afterwards). The operations do the work.
+// clears first, what it shows afterwards). The operations do the work. A
+// command on the register holds the register's lock while it runs and is
+// refused while the end of day works on that register (register_lock.h).
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -27,6 +29,7 @@
 #include "core/polish_letters.h"
 #include "core/text_utils.h"
 #include "core/work_log.h"
+#include "register/register_lock.h"
 
 namespace rubso {
 
@@ -49,6 +52,8 @@ void TFrm::btnReadClick() {
     DisabledWhileRunning disabled{sales_->ReadButton()};
     ClearSalesMemo();
     Komunikat("");
+    FileLock registerLock;
+    if (!LockCurrentRegisterForCommand(registerLock)) return;
     operations_.ReadSales();
 }
 
@@ -56,6 +61,8 @@ void TFrm::btnZerujClick() {
     dtpSprzExit();
     Komunikat("");
     DisabledWhileRunning disabled{sales_->ReadButton(), sales_->ResetButton()};
+    FileLock registerLock;
+    if (!LockCurrentRegisterForCommand(registerLock)) return;
     operations_.ResetCounters();
 }
 
@@ -84,6 +91,8 @@ void TFrm::aWyslijOdczytExecute() {
     const std::string file = sales_->SelectedRead();
     if (file.empty()) return;
     Komunikat("");
+    FileLock registerLock;
+    if (!LockCurrentRegisterForCommand(registerLock)) return;
     operations_.TransferSalesRead(App().kasaDir + file);
 }
 
@@ -99,6 +108,8 @@ void TFrm::aExpoTowarExecute() {
     Komunikat("");
     DisabledWhileRunning disabled{goods_->ExportButton(), deletion_->AllButton(),
                                   deletion_->SelectedButton(), deletion_->DeletionGroup()};
+    FileLock registerLock;
+    if (!LockCurrentRegisterForCommand(registerLock)) return;
     GoodsListView* list = goods_->List();
     std::vector<std::string> marked = list->MarkedSymbols();
     const auto remark = qScopeGuard([&] {
@@ -192,6 +203,8 @@ void TFrm::aKasujTowarExecute() {
     DisabledWhileRunning disabled{deletion_->AllButton(), deletion_->SelectedButton()};
     Komunikat("");
     ProcessPendingMessages();
+    FileLock registerLock;
+    if (!LockCurrentRegisterForCommand(registerLock)) return;
     std::vector<std::int64_t> selected = deletion_->Model().MarkedCodes();
     const auto remark = qScopeGuard([&] {
         LoadRegisterCodes();
@@ -204,6 +217,8 @@ void TFrm::aKasujWszystkieTowaryExecute() {
     Komunikat("");
     DisabledWhileRunning disabled{deletion_->AllButton(), deletion_->SelectedButton(),
                                   goods_->ExportButton()};
+    FileLock registerLock;
+    if (!LockCurrentRegisterForCommand(registerLock)) return;
     BusyCursorScope busy;
     const auto reload = qScopeGuard([&] { LoadRegisterCodes(); });
     operations_.DeleteAll();
@@ -214,6 +229,8 @@ void TFrm::btnRefeshDelClick() {
     refresh->hide();
     const auto showAgain = qScopeGuard([refresh] { refresh->show(); });
     DisabledWhileRunning disabled{refresh, registerGoods_->LoadButton()};
+    FileLock registerLock;
+    if (!LockCurrentRegisterForCommand(registerLock)) return;
     std::optional<std::vector<std::string>> lines = operations_.ReadRegisterGoods();
     if (lines) {
         // Names went to the register in code page 852 when the trading

@@ -6,6 +6,7 @@
 #include "core/codepage.h"
 #include "core/ini_file.h"
 #include "core/operator.h"
+#include "dayend/booking_check.h"
 #include "db/goods_catalogue.h"
 #include "db/parameter_store.h"
 #include "db/schema_upgrade.h"
@@ -94,8 +95,13 @@ void WindowOperations::TransferSalesRead(const std::string& file) {
     if (tdmh_ == nullptr) throw std::logic_error("Tdmh: the transfer module has not been created");
     const IniFile ini = App().iniFile ? *App().iniFile : IniFile(std::string());
     const std::optional<RegisterDefinition>& current = CurrentRegister();
-    SendSalesRead(*tdmh_, file,
-                  LoadTransferSettings(ini, CurrentRegisterSection(), current ? current->kod : 0));
+    const TransferOutcome outcome = SendSalesRead(
+        *tdmh_, file,
+        LoadTransferSettings(ini, CurrentRegisterSection(), current ? current->kod : 0));
+    if (outcome.ok) {
+        CheckTransferInWindow(Exchange(), *tdmh_, file,
+                              Cp1250("Przesłany dok. WZ/") + std::to_string(outcome.package));
+    }
 }
 
 void WindowOperations::ExportGoods(std::vector<std::string>& marked, ExportChoice choice) {

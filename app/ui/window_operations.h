@@ -61,7 +61,8 @@ class WindowOperations {
     virtual void ReadSales();      // "Odczyt"
     virtual void ResetCounters();  // "Zerowanie liczników sprzedaży"
     // Transfers the sales-read file (full path) to the trading program with
-    // the current register's transfer settings.
+    // the current register's transfer settings; a document written is then
+    // checked against the register's receipts (CheckTransferInWindow).
     virtual void TransferSalesRead(const std::string& file);
 
     // --- Goods ------------------------------------------------------------------

@@ -92,8 +92,17 @@ void AppendGoodLine(std::string& text, std::int64_t code, const Good& good) {
 }
 
 void AppendSaleLine(std::string& text, const SaleLine& line) {
-    AppendStateLine(text, {"sale", Number(line.receipt), Number(line.code), Number(line.quantity),
-                           Number(line.price), Number(line.discount), line.cancelled ? "1" : "0"});
+    const std::string receipt = Number(line.receipt);
+    const std::string code = Number(line.code);
+    const std::string quantity = Number(line.quantity);
+    const std::string price = Number(line.price);
+    const std::string discount = Number(line.discount);
+    const char* cancelled = line.cancelled ? "1" : "0";
+    if (line.uncounted) {
+        AppendStateLine(text, {"sale", receipt, code, quantity, price, discount, cancelled, "1"});
+    } else {
+        AppendStateLine(text, {"sale", receipt, code, quantity, price, discount, cancelled});
+    }
 }
 
 bool ReadStateNumber(std::string_view text, std::int64_t low, std::int64_t high,
@@ -127,8 +136,10 @@ bool ReadGoodLine(const LineFields& f, std::int64_t& code, Good& good) {
 }
 
 bool ReadSaleLine(const LineFields& f, SaleLine& line) {
-    return f.size() == 7 && f[0] == "sale" && ReadNumber(f[1], 1, kLimit, line.receipt) &&
-           ReadNumber(f[2], 1, kLimit, line.code) &&
+    const bool uncounted = f.size() == 8 && f[7] == "1";
+    line.uncounted = uncounted;
+    return (f.size() == 7 || uncounted) && f[0] == "sale" &&
+           ReadNumber(f[1], 1, kLimit, line.receipt) && ReadNumber(f[2], 1, kLimit, line.code) &&
            ReadNumber(f[3], 1, kMaxQuantity, line.quantity) &&
            ReadNumber(f[4], 0, kLimit, line.price) && ReadNumber(f[5], 0, kLimit, line.discount) &&
            ReadFlag(f[6], line.cancelled);
@@ -153,7 +164,7 @@ std::int64_t LineValue(const SaleLine& line) {
 std::map<std::int64_t, SalesTotal> SalesTotals(const RegisterState& state) {
     std::map<std::int64_t, SalesTotal> totals;
     for (const SaleLine& line : state.sales) {
-        if (line.cancelled) continue;
+        if (line.cancelled || line.uncounted) continue;
         SalesTotal& total = totals[line.code];
         total.quantity += line.quantity;
         total.value += LineValue(line);

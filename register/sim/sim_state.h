@@ -41,6 +41,9 @@ struct SaleLine {
     std::int64_t price = 0;     // grosze, the good's price when sold
     std::int64_t discount = 0;  // grosze taken off the line
     bool cancelled = false;     // rung up and then cancelled: counts nowhere
+    // A register fault, played by tests: the line is on the receipt (OSprzed
+    // lists it) but the register's totals (OTSpMax) missed it.
+    bool uncounted = false;
 };
 
 // A switch that makes the next `count` calls of one function fail.
@@ -78,7 +81,9 @@ using LineFields = std::vector<std::string_view>;
 void AppendStateLine(std::string& text, std::initializer_list<std::string_view> fields);
 // "good", code and the ten record fields' values.
 void AppendGoodLine(std::string& text, std::int64_t code, const Good& good);
-// "sale", receipt, code, quantity in thousandths, price, discount, cancelled.
+// "sale", receipt, code, quantity in thousandths, price, discount, cancelled;
+// an uncounted line has one more field, "1" (files without the fault keep
+// their seven fields).
 void AppendSaleLine(std::string& text, const SaleLine& line);
 
 // A line split at TABs, its tag first; false for anything but a well-formed
@@ -97,8 +102,8 @@ struct SalesTotal {
     std::int64_t quantity = 0;  // thousandths
     std::int64_t value = 0;     // grosze
 };
-// Totals of the lines that were not cancelled, by code; goods whose every
-// line was cancelled are left out.
+// Totals of the lines that were neither cancelled nor uncounted, by code;
+// goods without such a line are left out.
 std::map<std::int64_t, SalesTotal> SalesTotals(const RegisterState& state);
 // True when any line since the last reset, cancelled or not, names the code.
 bool HasSales(const RegisterState& state, std::int64_t code);

@@ -15,8 +15,9 @@ constexpr int kUsage = 2;
 
 constexpr const char* kUsageText =
     "usage: kasa-sim [--state DIR] COMMAND\n"
-    "  sell NR CODE QUANTITY [--discount=GROSZE] [--cancelled] [CODE QUANTITY ...]\n"
-    "                          ring up one receipt; options apply to the line before\n"
+    "  sell NR CODE QUANTITY [--discount=GROSZE] [--cancelled] [--uncounted]\n"
+    "       [CODE QUANTITY ...]  ring up one receipt; options apply to the line before;\n"
+    "                          --uncounted: a register fault, the totals miss the line\n"
     "  list NR                 show the register's goods, sales and armed failures\n"
     "  fail NR FUNCTION CODE [TIMES]\n"
     "                          make the next call(s) of FUNCTION return CODE\n"
@@ -61,10 +62,12 @@ int Sell(const Context& c, int registerNo, const std::vector<std::string>& args)
     std::vector<SaleLine> lines;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.rfind("--discount=", 0) == 0 || arg == "--cancelled") {
+        if (arg.rfind("--discount=", 0) == 0 || arg == "--cancelled" || arg == "--uncounted") {
             if (lines.empty()) return Usage(c.err, arg + " before any line");
             if (arg == "--cancelled") {
                 lines.back().cancelled = true;
+            } else if (arg == "--uncounted") {
+                lines.back().uncounted = true;
             } else if (!ParseNumber(arg.substr(11), 0, kMaxPrice, lines.back().discount)) {
                 return Usage(c.err, "bad discount " + arg);
             }
@@ -104,7 +107,8 @@ int Sell(const Context& c, int registerNo, const std::vector<std::string>& args)
     for (const SaleLine& line : lines) {
         c.out << "  $" << CodeText(line.code) << "  " << QuantityText(line.quantity) << " x "
               << line.price << " - " << line.discount << " = " << LineValue(line)
-              << (line.cancelled ? "  cancelled" : "") << "\n";
+              << (line.cancelled ? "  cancelled" : "") << (line.uncounted ? "  uncounted" : "")
+              << "\n";
     }
     return kDone;
 }

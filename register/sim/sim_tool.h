@@ -2,7 +2,7 @@
 // The kasa-sim command line: rings up sales on a simulated register, shows
 // its memory and arms failures, so tests and the demo can play a shop day.
 // Commands (the state root is --state DIR, else $RUBSO_SIM_STATE, else "sim"):
-//   sell NR CODE QUANTITY [--discount=GROSZE] [--cancelled] [CODE QUANTITY ...]
+//   sell NR CODE QUANTITY [--discount=GROSZE] [--cancelled] [--uncounted] [CODE QUANTITY ...]
 //   list NR
 //   fail NR FUNCTION CODE [TIMES]
 //   modem NR on|off

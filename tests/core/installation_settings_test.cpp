@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -29,7 +31,10 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 // 2024-03-15, and gets its working directory back afterwards.
 class InstallationSettingsTest : public ::testing::Test {
   protected:
-    void SetUp() override { App() = AppState{}; }
+    void SetUp() override {
+        App() = AppState{};
+        ::unsetenv("RUBSO_DATA_DIR");
+    }
     void TearDown() override {
         fs::current_path(savedCwd_);
         App() = AppState{};
@@ -82,6 +87,55 @@ TEST_F(InstallationSettingsTest, EnteringAMissingDirectoryFailsAndKeepsTheWorkin
     fs::current_path(dir_.Path());
     EXPECT_FALSE(EnterProgramDirectory(dir_.File("missing/rubso")));
     EXPECT_TRUE(fs::equivalent(dir_.Path(), fs::current_path()));
+}
+
+// --- Where the data lives --------------------------------------------------
+
+struct WorkDirCase {
+    const char* name;
+    bool installed;  // the program's directory holds the installation's file
+    WorkDirEnvironment environment;
+    std::string expected;  // "<program>" for the program's directory
+};
+
+class WorkDirTest : public InstallationSettingsTest,
+                    public ::testing::WithParamInterface<WorkDirCase> {};
+
+TEST_P(WorkDirTest, WorkDirectoryFollowsTheInstallationAndTheEnvironment) {
+    if (GetParam().installed) WriteBytes(dir_.File(kInstalledMarkerFile), "");
+    const std::string expected =
+        GetParam().expected == "<program>" ? dir_.Path() : GetParam().expected;
+    EXPECT_EQ(expected, WorkDirectoryFor(dir_.Path(), GetParam().environment));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, WorkDirTest,
+    ::testing::Values(
+        WorkDirCase{"OwnFolder", false, {"", "/x/share", "/home/k"}, "<program>"},
+        WorkDirCase{"OwnFolderNamed", false, {"/srv/rubso", "", "/home/k"}, "/srv/rubso/"},
+        WorkDirCase{"InstalledNamed", true, {"/srv/./rubso/", "", "/home/k"}, "/srv/rubso/"},
+        WorkDirCase{"InstalledXdg", true, {"", "/x/share", "/home/k"}, "/x/share/rubso/"},
+        WorkDirCase{
+            "InstalledRelativeXdg", true, {"", "share", "/home/k"}, "/home/k/.local/share/rubso/"},
+        WorkDirCase{"InstalledHomeless", true, {"", "", ""}, ""}),
+    [](const ::testing::TestParamInfo<WorkDirCase>& suite) { return suite.param.name; });
+
+TEST_F(InstallationSettingsTest, InstalledProgramKeepsSettingsAndDataInTheUsersDirectory) {
+    fs::create_directory(dir_.File("lib"));
+    WriteBytes(dir_.File("lib/") + kInstalledMarkerFile, "");
+    const std::string work = dir_.File("share/rubso/");
+    ::setenv("XDG_DATA_HOME", dir_.File("share").c_str(), 1);
+    LoadInstallationSettings(dir_.File("lib/rubso"));
+    ::unsetenv("XDG_DATA_HOME");
+
+    EXPECT_EQ(dir_.File("lib/"), App().appDir);
+    EXPECT_EQ(work, App().workDir);
+    EXPECT_TRUE(fs::equivalent(work, fs::current_path()));
+    EXPECT_EQ(work + "Dane/", App().dataDir);
+    EXPECT_TRUE(fs::is_directory(App().dataDir));
+    EXPECT_EQ(work + "rubso.INI", App().iniFile->FileName());
+    // Nothing is written into the installation.
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(dir_.File("lib")), {}));
 }
 
 struct IniNameCase {

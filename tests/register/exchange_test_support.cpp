@@ -31,6 +31,7 @@ ProgramDir::ProgramDir() {
 
     AppState& app = App();
     app.appDir = dir_.Path();
+    app.workDir = dir_.Path();
     app.dataDir = dir_.Path() + "Dane" + kPathSeparator;
     EnsureDir(app.dataDir);
     app.errorReportPath = app.dataDir + "Error.txt";

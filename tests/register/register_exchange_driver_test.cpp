@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -249,6 +250,19 @@ TEST_F(StartUp, ExistingModemCommandsAreTheOperatorsAndSurvive) {
     fs::remove("Modkonf.txt");
     e_.InitElzab();
     EXPECT_EQ(16u, SplitLines(ReadBytes("Modkonf.txt")).size());
+}
+
+TEST_F(StartUp, KomentOfTheWorkingDirectoryComesBeforeTheOneBesideTheProgram) {
+    const test::TempDir program;
+    WriteBytes(program.File("koment.txt"), "  7\tZ programu\r\n");
+    App().appDir = program.Path();
+    fs::remove("koment.txt");
+    e_.InitElzab();
+    EXPECT_EQ("Z programu", e_.ErrorDescription(7));
+    WriteBytes("koment.txt", "  7\tOperatora\r\n");
+    e_.InitElzab();
+    EXPECT_EQ("Operatora", e_.ErrorDescription(7));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(program.Path()), {}));
 }
 
 TEST_F(StartUp, MissingLibraryIsReportedAndEveryCallRefused) {

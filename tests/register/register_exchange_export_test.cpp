@@ -259,6 +259,29 @@ TEST_P(GoodsExport, RepaintsBetweenGoods) {
     EXPECT_EQ(before + 3, operator_->pendingMessageCalls);
 }
 
+// Two goods the register could not tell apart are named before anything is
+// sent; the operator stops, or goes on and the register keeps the first.
+TEST_P(GoodsExport, NamesThatCollideAfterCuttingAreListedBeforeTheExport) {
+    AddGoods({MakeGood("MLEKO1", "Mleko UHT 3,2% 1,5l karton", 3.49, 12),
+              MakeGood("MLEKO2", "Mleko UHT 3,2% 1,5l butelka", 3.59, 13),
+              MakeGood("CHLEB", "Chleb", 3.99, 14)});
+    std::vector<std::string> marked = {"MLEKO1", "CHLEB", "MLEKO2"};
+    operator_->SetNextAnswer(MessageAnswer::No);
+    Export(marked, true);
+    ASSERT_EQ(1u, operator_->messages.size());
+    EXPECT_NE(std::string::npos,
+              operator_->messages[0].text.find("\"Mleko UHT 3,2% 1,5l\": MLEKO1, MLEKO2"));
+    EXPECT_EQ(MessageAnswer::No, operator_->messages[0].preselected);
+    EXPECT_EQ((std::vector<std::string>{"MLEKO1", "CHLEB", "MLEKO2"}), marked);
+    EXPECT_TRUE(RegisterGoods().empty());
+
+    operator_->SetNextAnswer(MessageAnswer::Yes);
+    Export(marked, true);
+    EXPECT_EQ((std::vector<std::string>{"$00012\tMleko UHT 3,2% 1,5l\t1\t1\t349\t0000000000000",
+                                        "$00014\tChleb\t1\t1\t399\t0000000000000"}),
+              RegisterGoods());
+}
+
 INSTANTIATE_TEST_SUITE_P(BothKodKasaForms, GoodsExport,
                          ::testing::Values(KodKasaKind::Integer, KodKasaKind::Text),
                          test::KodKasaKindName);

@@ -50,12 +50,14 @@ class GoodsListModelTest : public ::testing::Test {
 
 // --- What the grid shows ------------------------------------------------------
 
-TEST_F(GoodsListModelTest, ColumnsAreTickSymbolNamePriceVatAndRegisterCode) {
+TEST_F(GoodsListModelTest, ColumnsAreTickSymbolNamePriceVatRegisterCodeAndRegisterName) {
     std::vector<std::string> headers;
     for (int c = 0; c < model_.columnCount(); ++c) {
         headers.push_back(model_.headerData(c, Qt::Horizontal).toString().toStdString());
     }
-    EXPECT_EQ((std::vector<std::string>{"", "ASORT", "NAZWA", "Cena", "VAT", "PLU"}), headers);
+    EXPECT_EQ(
+        (std::vector<std::string>{"", "ASORT", "NAZWA", "Cena", "VAT", "PLU", "Nazwa w kasie"}),
+        headers);
 }
 
 TEST_F(GoodsListModelTest, PricesHaveTwoDecimalsAndMissingValuesShowBlank) {
@@ -69,6 +71,16 @@ TEST_F(GoodsListModelTest, PricesHaveTwoDecimalsAndMissingValuesShowBlank) {
     EXPECT_EQ((std::vector<std::string>{"5", ""}), ShownColumn(model_, GoodsListModel::kVatColumn));
     EXPECT_EQ((std::vector<std::string>{"12", ""}),
               ShownColumn(model_, GoodsListModel::kPluColumn));
+}
+
+// What the register will show: control bytes blank, 19 characters, code page
+// 852 decoded back, so a letter the register cannot show is seen as it will be.
+TEST_F(GoodsListModelTest, RegisterNameColumnShowsTheNameAsTheRegisterWillShowIt) {
+    Load({Good("M1", Mazovia("Mąka żytnia ŁĘCZYCKA typ 720"))}, kRowMazovia);
+    EXPECT_EQ("Mąka żytnia ŁĘCZYCK",
+              ShownColumn(model_, GoodsListModel::kRegisterNameColumn).front());
+    Load({Good("W1", Cp1250("Woda\tźródlana"))}, 0);  // Windows-1250 sent unconverted
+    EXPECT_EQ("Woda črˇdlana", ShownColumn(model_, GoodsListModel::kRegisterNameColumn).front());
 }
 
 TEST_F(GoodsListModelTest, NamesStoredInMazoviaAreShownWithPolishLettersAndKeptAsStored) {

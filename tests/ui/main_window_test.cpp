@@ -45,10 +45,12 @@
 #include "core/clock.h"
 #include "core/codepage.h"
 #include "core/command_guard.h"
+#include "core/file_lock.h"
 #include "core/file_utils.h"
 #include "core/ini_file.h"
 #include "core/text_utils.h"
 #include "core/work_log.h"
+#include "register/register_lock.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/fake_goods_source.h"
 #include "tests/ui/fake_window_operations.h"
@@ -67,6 +69,7 @@ class MainWindowTest : public ::testing::Test {
         App() = AppState{};
         AppState& app = App();
         app.appDir = dir_.Path();
+        app.workDir = dir_.Path();
         app.dataDir = dir_.File("Dane/");
         EnsureDir(app.dataDir);
         app.errorReportPath = app.dataDir + "Error.txt";
@@ -346,6 +349,31 @@ TEST_F(MainWindowTest, DeletingAllDisablesExportToo) {
     EXPECT_EQ((std::vector<bool>{false, false, false}), enabled);
     EXPECT_EQ(0, window_->Deletion()->Model().rowCount());
     EXPECT_TRUE(window_->Goods()->ExportButton()->isEnabled());
+}
+
+// While the end of day holds a register, the window's commands on it do
+// nothing but say who holds it; once it lets go they run again.
+TEST_F(MainWindowTest, RegisterCommandsAreRefusedWhileTheEndOfDayWorksOnTheRegister) {
+    Start();
+    FileLock dayEnd;
+    ASSERT_EQ(FileLock::Outcome::kTaken, LockRegister(dayEnd, App().dataDir, App().registerNo,
+                                                      Cp1250("zamknięcie dnia (proces 42)")));
+    ops_.calls.clear();
+    window_->Sales()->ReadButton()->click();
+    window_->Sales()->ResetButton()->click();
+    window_->Goods()->ExportButton()->click();
+    window_->Deletion()->AllButton()->click();
+    window_->RegisterGoodsList()->LoadButton()->click();
+    EXPECT_TRUE(ops_.calls.empty()) << ::testing::PrintToString(ops_.calls);
+    EXPECT_EQ(
+        "Kasa nr 1 jest teraz zajęta: zamknięcie dnia (proces 42). Polecenie nie zostało "
+        "wykonane; spróbuj ponownie, gdy tamta praca się skończy.",
+        Cp1250ToUtf8(StatusText()));
+    EXPECT_TRUE(window_->Messages()->IsError());
+
+    dayEnd.Release();
+    window_->Sales()->ReadButton()->click();
+    EXPECT_EQ(std::vector<std::string>{"ReadSales"}, ops_.calls);
 }
 
 TEST_F(MainWindowTest, ReadingTheRegisterGoodsHidesRefreshMeanwhileAndShowsTheLines) {

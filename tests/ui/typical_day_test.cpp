@@ -286,6 +286,9 @@ TEST_F(TypicalDayTest, ACashiersDayFromLoginToTheTransferLandsInTheTradingProgra
     window_->SendReadAction()->trigger();
     EXPECT_EQ("Przesłany dok. WZ/101240315", Cp1250ToUtf8(Status()));
     EXPECT_FALSE(window_->Messages()->IsError());
+    // The document just booked, checked against the register's receipts.
+    EXPECT_EQ("Dokument WZ/101240315 zgodny z paragonami kasy",
+              Cp1250ToUtf8(window_->Sales()->MemoLines().front()));
     EXPECT_EQ(3, Rows(tables_.maga));
     EXPECT_EQ(1, Rows(tables_.rejSprz));
 
