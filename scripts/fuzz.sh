@@ -33,6 +33,7 @@ declare -A short_runs=(
   [fuzz_goods_list]=40000
   [fuzz_ini_file]=400
   [fuzz_koment]=1200
+  [fuzz_receipts]=20000
   [fuzz_sales_read]=30000
   [fuzz_sim_input]=20000
   [fuzz_sim_memory]=40000
