@@ -5,7 +5,3 @@ target_compile_options(rubso_warnings INTERFACE
 if(RUBSO_WERROR)
   target_compile_options(rubso_warnings INTERFACE -Werror)
 endif()
-if(RUBSO_ASAN)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
-endif()

@@ -192,8 +192,8 @@ constexpr const char* kVyrPor1[] = {
 // when tylkor is 0).
 constexpr const char* kVyrPor2[] = {
     "CREATE PROCEDURE P_VYR_POR_2(pdatap date, pdatak date, tylkor Integer )",
-    "returns ( data date, datasprz TimeStamp, czas time, kasa Integer, numer Integer,  sumapoz "
-    "numeric(15,2), dozap numeric(15,2),r numeric(15,2))",
+    ("returns ( data date, datasprz TimeStamp, czas time, kasa Integer, numer Integer,  sumapoz "
+     "numeric(15,2), dozap numeric(15,2),r numeric(15,2))"),
     "AS",
     "BEGIN",
     "  for select distinct data,datasprz,kasa,numer,kwota1-kwota2",
@@ -247,8 +247,8 @@ constexpr const char* kVyrPor[] = {
 // Sales per day and register: total, number of receipts, first and last.
 constexpr const char* kVyrStatystyka[] = {
     "CREATE PROCEDURE P_VYR_STATYSTYKA(pdatap date, pdatak date)",
-    "returns ( data date, kasa Integer, brutto numeric(15,2), poczatek TimeStamp, koniec "
-    "TimeStamp,",
+    ("returns ( data date, kasa Integer, brutto numeric(15,2), poczatek TimeStamp, koniec "
+     "TimeStamp,"),
     "numer_p Integer, numer_k Integer, ilePar Integer)",
     "AS",
     "BEGIN",

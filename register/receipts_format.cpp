@@ -64,8 +64,11 @@ std::optional<ReceiptLine> ParseLine(const std::string& line, std::string& probl
 }  // namespace
 
 std::optional<std::int64_t> ThousandthsOf(std::string_view text) {
+    // One minus at most: "--1" is a damaged line, not a sale of one.
     if (!text.empty() && text.front() == '-') {
-        const std::optional<std::int64_t> magnitude = ThousandthsOf(text.substr(1));
+        const std::string_view rest = text.substr(1);
+        if (!rest.empty() && rest.front() == '-') return std::nullopt;
+        const std::optional<std::int64_t> magnitude = ThousandthsOf(rest);
         if (!magnitude) return std::nullopt;
         return -*magnitude;
     }

@@ -44,6 +44,12 @@ std::optional<SalesTotalsLine> ParseSalesTotalsLine(std::string_view line, std::
         problem = Cp1250("brak kodu towaru");
         return std::nullopt;
     }
+    // The code is a field of the sales-read line: a ";" in it would move the
+    // quantity and the value into other fields.
+    if (parsed.codeText.find(';') != std::string::npos) {
+        problem = Cp1250("średnik w kodzie towaru");
+        return std::nullopt;
+    }
     parsed.code = RegisterCodeOf(parsed.codeText);
     parsed.quantity = Trim(fields[1]);
     if (!IsDecimalNumber(parsed.quantity)) {

@@ -29,8 +29,9 @@ struct SalesTotalsLine {
 
 // Splits a line of at least three TAB-separated fields. A line that would
 // put a wrong figure into the sales-read file is refused (nullopt, `problem`
-// says why): fewer than three fields, no register code, or a quantity or
-// value that is not a number ("." or "," as decimal separator). The code
+// says why): fewer than three fields, no register code, a code holding the
+// file's separator ";", or a quantity or value that is not a number ("." or
+// "," as decimal separator). The code
 // itself may be any text: a code without a number finds no goods symbol and
 // is still written.
 std::optional<SalesTotalsLine> ParseSalesTotalsLine(std::string_view line, std::string& problem);

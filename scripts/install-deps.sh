@@ -15,6 +15,8 @@ packages=(
   # of the Windows build of the substitute library, and Wine with its 32-bit
   # half (needs the i386 architecture, added below).
   g++-mingw-w64-i686-posix wine wine32:i386
+  # The fuzz targets and the clang sanitizer build.
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -19,3 +19,10 @@ trap './scripts/firebird-server.sh stop' EXIT
 
 # Every test runs once; a test that fails fails the run.
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 300
+
+# --- Fuzz targets -------------------------------------------------------------
+# Built with clang in a build directory of their own and run briefly, each from
+# its seeds in fuzz/corpus/ (about two minutes and a quarter from a fresh
+# clone on two cores, of which 20 s are the runs; longer runs:
+# scripts/fuzz.sh). A crash or a sanitizer report fails the run.
+./scripts/fuzz.sh --short

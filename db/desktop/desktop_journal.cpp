@@ -55,6 +55,14 @@ std::string InDirectory(const std::string& directory, const std::string& name) {
     return (std::filesystem::path(directory) / name).string();
 }
 
+// The journal names its tables by their file names in its own directory.
+// Anything else (a path, "..") did not come from this program's writer, and
+// restoring it would write to a file outside the directory.
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
 // Reads little-endian numbers and byte runs from a payload; `ok` turns false
 // when the payload ends too early.
 class Reader {
@@ -138,13 +146,14 @@ ParsedJournal Parse(const std::string& path, const std::string& bytes) {
                 JournalTable table;
                 table.name = entries.Bytes(entries.Number(2));
                 table.length = static_cast<long long>(entries.Number(8));
+                if (entries.ok() && (!IsPlainFileName(table.name) || table.length < 0)) foreign();
                 parsed.tables[id] = table;
             } else if (kind == 'P') {
                 JournalPage page;
                 page.id = static_cast<int>(entries.Number(2));
                 page.offset = static_cast<long long>(entries.Number(8));
                 page.bytes = entries.Bytes(entries.Number(4));
-                if (parsed.tables.count(page.id) == 0) foreign();
+                if (parsed.tables.count(page.id) == 0 || page.offset < 0) foreign();
                 parsed.pages.push_back(std::move(page));
             } else {
                 foreign();

@@ -1,10 +1,12 @@
 // What an opening makes of a journal found beside a table: a whole one puts
 // the original bytes back, one cut or damaged before its first whole batch
-// changed nothing and is dropped, a foreign file is refused. A header that
-// lags behind its blocks is named with its repair, and the repair rebuilds
-// it. A damaged number field never reads as a made-up number.
+// changed nothing and is dropped, a foreign file (or one naming a file
+// outside its directory) is refused. A header that lags behind its blocks is
+// named with its repair, and the repair rebuilds it. A damaged number field
+// never reads as a made-up number.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <functional>
@@ -104,6 +106,36 @@ TEST_F(DesktopJournalTest, AForeignFileNamedLikeTheJournalIsRefusedAndKept) {
     EXPECT_TRUE(Contains(ErrorOf([&] { table.Open(path_, DesktopOpenMode::ReadOnly); }),
                          "nie jest dziennikiem"));
     EXPECT_TRUE(std::filesystem::exists(journalPath_));
+}
+
+// A journal made by hand: its one batch puts `bytes` at offset 0 of `table`,
+// with a right checksum.
+std::string HandMadeJournal(const std::string& table, const std::string& bytes) {
+    const auto number = [](std::uint64_t value, int size) {
+        std::string out;
+        for (int i = 0; i < size; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+        return out;
+    };
+    const std::string payload = "T" + number(0, 2) + number(table.size(), 2) + table +
+                                number(bytes.size(), 8) + "P" + number(0, 2) + number(0, 8) +
+                                number(bytes.size(), 4) + bytes;
+    const std::string length = number(payload.size(), 4);
+    const auto crc = [](const std::string& data, uLong seed) {
+        return crc32(seed, reinterpret_cast<const Bytef*>(data.data()),
+                     static_cast<uInt>(data.size()));
+    };
+    return "RUBSOJ01" + length + number(crc(payload, crc(length, 0)), 4) + payload;
+}
+
+TEST_F(DesktopJournalTest, AJournalNamingAFileOutsideItsDirectoryIsRefusedAndWritesNothing) {
+    std::filesystem::create_directory(dir_.File("tables"));
+    const std::string outside = dir_.File("Outside.db");
+    WriteFileBytes(outside, "kept");
+    const std::string tables = dir_.File("tables");
+    WriteFileBytes(DesktopJournal::PathIn(tables), HandMadeJournal("../Outside.db", "lost"));
+    EXPECT_TRUE(
+        Contains(ErrorOf([&] { RecoverInterruptedChange(tables); }), "nie jest dziennikiem"));
+    EXPECT_EQ("kept", ReadFileBytes(outside));
 }
 
 // --- A header that lags behind its blocks ----------------------------------------------------

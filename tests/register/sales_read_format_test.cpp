@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/file_utils.h"
+#include "register/receipts_format.h"
 #include "register/sales_read_format.h"
 #include "tests/register/exchange_test_support.h"
 #include "tests/support/temp_dir.h"
@@ -64,6 +67,7 @@ TEST(SalesTotalsLine, LinesThatWouldPutAWrongFigureInTheFileAreRefused) {
         "$00012\t2\t4.4.8",  // two separators
         "$00012\t2\t.",      // no digits
         "$\t2\t448",         // no code
+        "$0001;\t2\t448",    // the file's separator in the code
         "\t2\t448",          // no field 1 at all
         "",                  //
     };
@@ -71,6 +75,18 @@ TEST(SalesTotalsLine, LinesThatWouldPutAWrongFigureInTheFileAreRefused) {
         std::string problem;
         EXPECT_FALSE(ParseSalesTotalsLine(text, problem).has_value()) << text;
         EXPECT_FALSE(problem.empty()) << text;
+    }
+}
+
+// --- A receipt line's quantity ------------------------------------------------------
+
+TEST(ReceiptQuantity, ThreeDecimalsAndOneMinusAtMost) {
+    const std::vector<std::pair<std::string, std::optional<std::int64_t>>> cases = {
+        {"2", 2000}, {"0,125", 125}, {"2.5", 2500}, {"-1", -1000}, {"--1", {}},
+        {"-", {}},   {"1.2345", {}}, {"1.", {}},    {"", {}},      {"1-", {}},
+    };
+    for (const auto& [text, thousandths] : cases) {
+        EXPECT_EQ(thousandths, ThousandthsOf(text)) << text;
     }
 }
 

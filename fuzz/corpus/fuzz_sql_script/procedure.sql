@@ -1,0 +1,16 @@
+/* header */ CREATE TABLE T (ID INTEGER NOT NULL, "Name" VARCHAR(20) DEFAULT 'a;b');
+-- a comment ; with a semicolon
+INSERT INTO T VALUES (:id, :name);
+SET GENERATOR G TO 5;
+CREATE OR ALTER PROCEDURE P(a integer) RETURNS (b integer) AS
+DECLARE VARIABLE x INTEGER;
+BEGIN
+  FOR SELECT ID FROM T WHERE ID = :a INTO :b DO
+  BEGIN
+    x = ';';
+    SUSPEND;
+  END
+END;
+ALTER TRIGGER TR INACTIVE;
+EXECUTE BLOCK AS BEGIN IF (1=1) THEN BEGIN END END
+update T set "Name" = ? where ID = :id and x = ':not'
